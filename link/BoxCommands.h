@@ -1,0 +1,35 @@
+// The command operations that several parts of the utility share, built on
+// UsbLink::transact. Each reports its own failure in the status bar.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "LinkUi.h"
+#include "UsbLink.h"
+
+namespace boxlink {
+
+class BoxCommands {
+public:
+    // A wrong echo counts as a failure, like a failed exchange.
+    // settingsReady is the window's flag: 0 until the start-up has filled the
+    // widgets; while it is 0 writeRegister sends nothing.
+    BoxCommands(UsbLink& link, LinkUi& ui, const std::uint8_t& settingsReady);
+
+    bool writeRegister(std::uint8_t reg, std::uint8_t value);
+    bool readRegisterPage(std::uint8_t page, Answer& buffer, std::uint8_t length);
+    bool readStatusBlock(Answer& buffer, std::uint8_t length);
+    bool writeEpStateBlock(std::span<const std::uint8_t, kEpStateBlockSize> block);
+    // The box's PCB revision, 0 when the read failed.
+    std::uint8_t readPcbRevision();
+
+    UsbLink& link() { return link_; }
+
+private:
+    UsbLink& link_;
+    LinkUi& ui_;
+    const std::uint8_t& settingsReady_;
+};
+
+}  // namespace boxlink

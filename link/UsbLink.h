@@ -1,0 +1,58 @@
+// The utility's link to the box: finds it by its serial string, opens and
+// closes it, and runs one request/answer exchange at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "CommandCodes.h"
+#include "LinkUi.h"
+#include "usb/Clock.h"
+#include "usb/UsbLibrary.h"
+
+namespace boxlink {
+
+inline constexpr char BOX_SERIAL[] = "2026";
+inline constexpr std::uint32_t kExchangeTimeoutMs = 4000;
+
+using Answer = std::array<std::uint8_t, kMaxAnswer>;
+
+class UsbLink {
+public:
+    UsbLink(usb::Library& library, usb::Clock& clock, LinkUi& ui);
+    UsbLink(const UsbLink&) = delete;
+    UsbLink& operator=(const UsbLink&) = delete;
+    ~UsbLink();
+
+    // Finds the first device whose serial string equals serial exactly.
+    bool findBox(const std::string& serial, std::uint32_t& number);
+    bool openLink(std::uint32_t number);
+    // Closes the box if one is open; safe to call any number of times.
+    void closeLink();
+
+    bool linkWrite(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& written,
+                   std::uint32_t timeoutMs);
+    bool linkRead(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& read,
+                  std::uint32_t timeoutMs);
+    // One exchange: flush, write, wait up to 4000 ms from the start for the
+    // answer, read at most 64 bytes into answer. Bytes beyond those read keep
+    // their old values.
+    bool transact(Answer& answer, const std::uint8_t* request, std::uint32_t minimum,
+                  std::uint32_t requestLength);
+
+    bool linkBusy() const { return linkBusy_ != 0; }
+    bool isOpen() const { return boxHandle_ != usb::kInvalidHandle; }
+    usb::Handle boxHandle() const { return boxHandle_; }
+    std::uint32_t& boxDeviceNumber() { return boxDeviceNumber_; }
+
+private:
+    usb::Library& library_;
+    usb::Clock& clock_;
+    LinkUi& ui_;
+    usb::Handle boxHandle_ = usb::kInvalidHandle;
+    std::uint32_t boxDeviceNumber_ = 0;
+    std::uint8_t linkBusy_ = 0;
+};
+
+}  // namespace boxlink
