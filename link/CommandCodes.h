@@ -32,9 +32,9 @@ enum Command : std::uint8_t {
     CMD_PCB_REVISION = 0xB9,
 };
 
-inline constexpr std::uint32_t kMaxAnswer = 64;    // one read of at most 64 bytes
+inline constexpr std::uint32_t kMaxAnswer = 64;  // one read of at most 64 bytes
 inline constexpr std::uint32_t kEpStateBlockSize = 40;
-inline constexpr std::uint32_t kEpStateSize = 80;  // the program's mirror of the box's settings
+inline constexpr std::uint32_t kEpStateSize = 80;      // the program's mirror of the box's settings
 inline constexpr std::uint32_t kEpStateReported = 62;  // bytes that the status block carries
 
 }  // namespace boxlink

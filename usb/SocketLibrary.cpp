@@ -330,8 +330,10 @@ public:
         if (c->gone) {
             return WriteError;
         }
-        const auto bytes = frame::encode(frame::kWrite, static_cast<const std::uint8_t*>(buffer), count);
-        if (!sendAll(c->fd, bytes, static_cast<int>(std::min<std::uint32_t>(writeTimeoutMs_, INT32_MAX)))) {
+        const auto bytes =
+            frame::encode(frame::kWrite, static_cast<const std::uint8_t*>(buffer), count);
+        if (!sendAll(c->fd, bytes,
+                     static_cast<int>(std::min<std::uint32_t>(writeTimeoutMs_, INT32_MAX)))) {
             c->markGone();
             return WriteError;
         }
@@ -339,7 +341,8 @@ public:
         return Ok;
     }
 
-    int flushBuffers(Handle handle, std::uint8_t flushTransmit, std::uint8_t flushReceive) override {
+    int flushBuffers(Handle handle, std::uint8_t flushTransmit,
+                     std::uint8_t flushReceive) override {
         std::lock_guard lock(mutex_);
         Connection* c = find(handle);
         if (c == nullptr) {
@@ -390,7 +393,8 @@ public:
             return InvalidParameter;
         }
         c->pump(c->queue.empty() ? kQueueCheckWaitMs : 0);
-        *bytesInQueue = static_cast<std::uint32_t>(std::min<std::size_t>(c->queue.size(), UINT32_MAX));
+        *bytesInQueue =
+            static_cast<std::uint32_t>(std::min<std::size_t>(c->queue.size(), UINT32_MAX));
         if (queueStatus != nullptr) {
             *queueStatus = c->queue.empty() ? 0 : 2;  // 2: bytes waiting
         }
@@ -421,7 +425,8 @@ std::vector<std::string> splitPathList(std::string_view list) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t colon = list.find(':', start);
-        paths.emplace_back(list.substr(start, colon == std::string_view::npos ? list.npos : colon - start));
+        paths.emplace_back(
+            list.substr(start, colon == std::string_view::npos ? list.npos : colon - start));
         if (colon == std::string_view::npos) {
             break;
         }
