@@ -24,7 +24,8 @@ const char* yesNo(bool set) {
 }
 
 // A chromaticity byte of the Dolby Vision block as a binary fraction, bit 7
-// first. The last two weights are the rounded values the box's tools use.
+// first. The last two weights are rounded to six places (0.007813 and
+// 0.003906), not 1/128 and 1/256.
 float dvChromaticity(std::uint8_t byte) {
     static constexpr double kWeights[8] = {0.5,     0.25,     0.125,    0.0625,
                                            0.03125, 0.015625, 0.007813, 0.003906};

@@ -63,17 +63,17 @@ void setText(TextUpdates& out, std::string_view widget, std::string text) {
     out.push_back({widget, TextAction::Set, std::move(text)});
 }
 
-void inputLabel(TextUpdates& out, std::string_view widget, const InputText& spec,
+void inputLabel(TextUpdates& out, std::string_view widget, const InputText& label,
                 const PageSet& pages, int index) {
-    if (spec.prefix.empty()) {
+    if (label.prefix.empty()) {
         out.push_back({widget, TextAction::Clear, {}});
         return;
     }
-    std::string text(spec.prefix);
-    if (spec.withIndex) {
+    std::string text(label.prefix);
+    if (label.withIndex) {
         text += std::to_string(index) + ": ";
     }
-    text += textAt(pageOf(pages, spec.page), spec.page <= 2 ? kInputTextAt : kAudioTextAt);
+    text += textAt(pageOf(pages, label.page), label.page <= 2 ? kInputTextAt : kAudioTextAt);
     setText(out, widget, std::move(text));
 }
 
