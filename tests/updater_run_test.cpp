@@ -13,6 +13,7 @@
 #include "updater/FlashUpdater.h"
 #include "updater/ImageFile.h"
 #include "updater/Lines.h"
+#include "usb/SocketLibrary.h"
 
 namespace {
 
@@ -84,8 +85,8 @@ class UpdateRun : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(flashControl("fill 0x5A"), "ok"); }
 
-    std::string flashControl(const std::string& args) { return box.flash().control(args); }
-    const std::vector<std::uint8_t>& flashContents() { return box.flash().contents(); }
+    std::string flashControl(const std::string& args) { return box.flash(args); }
+    std::vector<std::uint8_t> flashContents() { return box.contents(); }
 
     // Writes the image files: part 1 first.
     void writeParts(const std::vector<Part>& parts) {
@@ -115,8 +116,9 @@ protected:
             << id;
     }
     void expectUntouched(std::size_t from, std::size_t to) {
-        EXPECT_TRUE(std::all_of(flashContents().begin() + static_cast<std::ptrdiff_t>(from),
-                                flashContents().begin() + static_cast<std::ptrdiff_t>(to),
+        const auto flash = flashContents();
+        EXPECT_TRUE(std::all_of(flash.begin() + static_cast<std::ptrdiff_t>(from),
+                                flash.begin() + static_cast<std::ptrdiff_t>(to),
                                 [](auto b) { return b == kOldFlash; }))
             << from << ".." << to;
     }
@@ -140,8 +142,8 @@ protected:
     }
 
     updater_test::Trace trace;
-    updater_test::InProcessBox box;
-    updater_test::RecordingLibrary library{box, trace};
+    updater_test::EmulatedBox box;
+    updater_test::RecordingLibrary library{box.library(), trace};
     updater_test::TracingClock clock{trace};
     updater_test::RecordingUi ui;
     updater_test::TempDir dir;
@@ -409,8 +411,9 @@ TEST_F(UpdateRun, UnplugMidWriteEndsTheRunWithStatusOne) {
                                     {"Error Sending Code", " ", MessageIcon::Warning},
                                     critical("Flash Write ERROR!"),
                                     critical(" ")}));
-    EXPECT_TRUE(std::equal(payload.begin(), payload.begin() + 320, flashContents().begin()));
-    EXPECT_TRUE(std::all_of(flashContents().begin() + 320, flashContents().begin() + 0xA0000,
+    const auto flash = flashContents();
+    EXPECT_TRUE(std::equal(payload.begin(), payload.begin() + 320, flash.begin()));
+    EXPECT_TRUE(std::all_of(flash.begin() + 320, flash.begin() + 0xA0000,
                             [](auto b) { return b == 0xFF; }));
 }
 
@@ -677,8 +680,10 @@ TEST_F(UpdateRun, ImagesThatFillTheirRangeExactlyAreAccepted) {
 }
 
 TEST_F(UpdateRun, WithoutABoxTheRunEndsAndDrawsNothing) {
-    updater_test::InProcessBox other({"20261", "2026 "});
-    updater_test::RecordingLibrary otherLibrary(other, trace);
+    updater_test::EmulatedBox longer("20261");
+    updater_test::EmulatedBox trailingBlank("2026 ");
+    const auto others = usb::createSocketLibrary({longer.socketPath(), trailingBlank.socketPath()});
+    updater_test::RecordingLibrary otherLibrary(*others, trace);
     updater::FlashUpdater noBox(otherLibrary, clock, ui, {dir.path()});
     writeParts({{"1A65", Bytes(40, 1)}});
     EXPECT_EQ(noBox.run(), RunEnd::Stopped);

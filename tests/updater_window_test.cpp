@@ -105,8 +105,8 @@ protected:
     }
 
     updater_test::Trace trace;
-    updater_test::InProcessBox box;
-    updater_test::RecordingLibrary library{box, trace};
+    updater_test::EmulatedBox box;
+    updater_test::RecordingLibrary library{box.library(), trace};
     updater_test::TracingClock clock{trace};
     updater_test::TempDir dir;
     TestDialogs dialogs;
@@ -221,7 +221,7 @@ TEST_F(WindowTest, ASuccessfulRunDrawsTheFinalLinesAndClosesTheWindow) {
 
 TEST_F(WindowTest, AFatalErrorClosesTheWindowWithExitStatusOne) {
     dir.writeImage(updater::kPartFiles[0], "1A60", updater_test::pattern(100, 3));
-    ASSERT_EQ(box.flash().control("fail-chunks 2"), "ok");
+    ASSERT_EQ(box.flash("fail-chunks 2"), "ok");
     runToEnd();
     spinUntil([&] { return !window->isVisible(); });
     EXPECT_EQ(window->exitStatus(), 1);

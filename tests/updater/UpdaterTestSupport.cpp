@@ -10,6 +10,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "usb/SocketLibrary.h"
+
 namespace updater_test {
 
 void Trace::add(std::string event) {
@@ -56,120 +58,40 @@ std::string packetToken(const std::uint8_t* d, std::size_t n) {
     return "? " + hex;
 }
 
-// --- InProcessBox
+// --- EmulatedBox
 
-InProcessBox::InProcessBox(std::vector<std::string> serials) : serials_(std::move(serials)) {}
-
-int InProcessBox::getNumDevices(std::uint32_t* count) {
-    std::lock_guard lock(mutex_);
-    *count = static_cast<std::uint32_t>(serials_.size());
-    return usb::Ok;
+EmulatedBox::EmulatedBox(const std::string& serial) {
+    std::string templ = (std::filesystem::temp_directory_path() / "updater-box-XXXXXX").string();
+    if (::mkdtemp(templ.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    dir_ = templ;
+    socketPath_ = (dir_ / "box.sock").string();
+    emu::ServerOptions options;
+    options.socketPath = socketPath_;
+    options.serial = serial;
+    server_ = std::make_unique<emu::Server>(options);
+    std::string error;
+    if (!server_->start(&error)) {
+        throw std::runtime_error("emulator: " + error);
+    }
+    library_ = usb::createSocketLibrary({socketPath_});
 }
 
-int InProcessBox::getProductString(std::uint32_t index, char* buffer, std::uint32_t option) {
-    std::lock_guard lock(mutex_);
-    if (index >= serials_.size()) {
-        return usb::DeviceNotFound;
-    }
-    const std::string text = option == usb::kSerialNumber ? serials_[index]
-                             : option == usb::kLinkName   ? "in-process/" + std::to_string(index)
-                                                          : "emulated box";
-    const std::size_t n = std::min<std::size_t>(text.size(), usb::kStringBufferSize - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-    return usb::Ok;
+EmulatedBox::~EmulatedBox() {
+    library_.reset();
+    server_->stop();
+    server_.reset();
+    std::error_code error;
+    std::filesystem::remove_all(dir_, error);
 }
 
-int InProcessBox::open(std::uint32_t index, usb::Handle* handle) {
-    std::lock_guard lock(mutex_);
-    *handle = usb::kInvalidHandle;
-    if (index >= serials_.size() || unplugged_ || open_ != usb::kInvalidHandle) {
-        return usb::DeviceNotFound;
-    }
-    open_ = 7;
-    *handle = open_;
-    return usb::Ok;
+std::string EmulatedBox::flash(const std::string& args) {
+    return server_->command("flash " + args);
 }
 
-int InProcessBox::close(usb::Handle handle) {
-    std::lock_guard lock(mutex_);
-    if (handle != open_ || handle == usb::kInvalidHandle) {
-        return usb::InvalidHandle;
-    }
-    open_ = usb::kInvalidHandle;
-    rx_.clear();
-    return usb::Ok;
-}
-
-int InProcessBox::read(usb::Handle handle, void* buffer, std::uint32_t count,
-                       std::uint32_t* bytesRead) {
-    std::lock_guard lock(mutex_);
-    *bytesRead = 0;
-    if (handle != open_ || handle == usb::kInvalidHandle) {
-        return usb::InvalidHandle;
-    }
-    if (rx_.empty()) {
-        return unplugged_ ? usb::ReadError : usb::ReadTimedOut;
-    }
-    const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(count, rx_.size()));
-    std::copy_n(rx_.begin(), n, static_cast<std::uint8_t*>(buffer));
-    rx_.erase(rx_.begin(), rx_.begin() + n);
-    *bytesRead = n;
-    return usb::Ok;
-}
-
-int InProcessBox::write(usb::Handle handle, const void* buffer, std::uint32_t count,
-                        std::uint32_t* bytesWritten) {
-    std::lock_guard lock(mutex_);
-    *bytesWritten = 0;
-    if (handle != open_ || handle == usb::kInvalidHandle) {
-        return usb::InvalidHandle;
-    }
-    if (unplugged_) {
-        return usb::WriteError;
-    }
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    if (emu::FlashProtocol::isFlashPacket(bytes, count)) {
-        const emu::FlashReply reply = flash_.handle(bytes, count);
-        rx_.insert(rx_.end(), reply.answer.begin(), reply.answer.end());
-        unplugged_ = reply.unplug;
-    }
-    *bytesWritten = count;
-    return usb::Ok;
-}
-
-int InProcessBox::flushBuffers(usb::Handle handle, std::uint8_t, std::uint8_t flushReceive) {
-    std::lock_guard lock(mutex_);
-    if (handle != open_ || handle == usb::kInvalidHandle) {
-        return usb::InvalidHandle;
-    }
-    if (flushReceive != 0) {
-        rx_.clear();
-    }
-    return unplugged_ ? usb::DeviceIoFailed : usb::Ok;
-}
-
-int InProcessBox::setTimeouts(std::uint32_t, std::uint32_t) {
-    return usb::Ok;
-}
-
-int InProcessBox::getTimeouts(std::uint32_t* readMs, std::uint32_t* writeMs) {
-    *readMs = usb::kDefaultTimeoutMs;
-    *writeMs = usb::kDefaultTimeoutMs;
-    return usb::Ok;
-}
-
-int InProcessBox::checkRxQueue(usb::Handle handle, std::uint32_t* bytesInQueue,
-                               std::uint32_t* queueStatus) {
-    std::lock_guard lock(mutex_);
-    if (handle != open_ || handle == usb::kInvalidHandle) {
-        return usb::InvalidHandle;
-    }
-    *bytesInQueue = static_cast<std::uint32_t>(rx_.size());
-    if (queueStatus != nullptr) {
-        *queueStatus = 0;
-    }
-    return unplugged_ && rx_.empty() ? usb::DeviceIoFailed : usb::Ok;
+std::vector<std::uint8_t> EmulatedBox::contents() {
+    return server_->withBox([](emu::Box& box) { return box.flash().contents(); });
 }
 
 // --- RecordingLibrary

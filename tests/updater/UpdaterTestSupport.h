@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "emulator/Server.h"
 #include "emulator/flash/FlashProtocol.h"
 #include "tests/support/ManualClock.h"
 #include "updater/UpdaterUi.h"
@@ -37,36 +38,29 @@ private:
 
 std::string packetToken(const std::uint8_t* data, std::size_t size);
 
-// A box emulated in this process: writes go to a FlashProtocol, its answers
-// queue up for the host. Devices other than index 0 carry other serials.
-class InProcessBox final : public usb::Library {
+// A box emulator serving one box on a socket in a temporary directory,
+// reached through the USB layer's socket back end.
+class EmulatedBox {
 public:
-    explicit InProcessBox(std::vector<std::string> serials = {"2026"});
+    explicit EmulatedBox(const std::string& serial = "2026");
+    ~EmulatedBox();
+    EmulatedBox(const EmulatedBox&) = delete;
+    EmulatedBox& operator=(const EmulatedBox&) = delete;
 
-    emu::FlashProtocol& flash() { return flash_; }
-
-    int getNumDevices(std::uint32_t* count) override;
-    int getProductString(std::uint32_t index, char* buffer, std::uint32_t option) override;
-    int open(std::uint32_t index, usb::Handle* handle) override;
-    int close(usb::Handle handle) override;
-    int read(usb::Handle handle, void* buffer, std::uint32_t count,
-             std::uint32_t* bytesRead) override;
-    int write(usb::Handle handle, const void* buffer, std::uint32_t count,
-              std::uint32_t* bytesWritten) override;
-    int flushBuffers(usb::Handle handle, std::uint8_t flushTransmit,
-                     std::uint8_t flushReceive) override;
-    int setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override;
-    int getTimeouts(std::uint32_t* readMs, std::uint32_t* writeMs) override;
-    int checkRxQueue(usb::Handle handle, std::uint32_t* bytesInQueue,
-                     std::uint32_t* queueStatus) override;
+    // The socket back end on this box alone.
+    usb::Library& library() { return *library_; }
+    const std::string& socketPath() const { return socketPath_; }
+    emu::Server& server() { return *server_; }
+    // A flash control line (without the word "flash"); the reply.
+    std::string flash(const std::string& args);
+    // A copy of the box's flash.
+    std::vector<std::uint8_t> contents();
 
 private:
-    std::mutex mutex_;
-    emu::FlashProtocol flash_;
-    std::vector<std::string> serials_;
-    std::deque<std::uint8_t> rx_;
-    usb::Handle open_ = usb::kInvalidHandle;
-    bool unplugged_ = false;
+    std::filesystem::path dir_;
+    std::string socketPath_;
+    std::unique_ptr<emu::Server> server_;
+    std::unique_ptr<usb::Library> library_;
 };
 
 // Passes every call on to another library; traces each write and counts calls.
