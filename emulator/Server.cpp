@@ -289,6 +289,13 @@ void Server::doUnplug(const std::string& why) {
     if (!plugged_) {
         return;
     }
+    // Stop listening first: once the host sees its connection end, opens fail too.
+    plugged_ = false;
+    if (listener_ >= 0) {
+        ::close(listener_);
+        listener_ = -1;
+        ::unlink(options_.socketPath.c_str());
+    }
     trace_.note("unplugged (" + why + ")");
     deliveries_.clear();
     for (Connection& c : connections_) {
@@ -299,12 +306,6 @@ void Server::doUnplug(const std::string& why) {
         }
     }
     activeId_ = 0;
-    if (listener_ >= 0) {
-        ::close(listener_);
-        listener_ = -1;
-        ::unlink(options_.socketPath.c_str());
-    }
-    plugged_ = false;
 }
 
 bool Server::doReplug(std::string* error) {
