@@ -1,0 +1,148 @@
+#include "MainWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTimerEvent>
+#include <cstdlib>
+
+#include "ui_VortilanForm.h"
+
+// The form's pictures live in this library; Q_INIT_RESOURCE must be used
+// outside any namespace.
+static void initResources() {
+    Q_INIT_RESOURCE(VortilanForm);
+}
+
+MainWindow::MainWindow(QWidget* parent)
+    : MainWindow(usb::createLibrary(), nullptr, usb::systemClock(), gui::createQtDialogs(), nullptr,
+                 parent) {}
+
+MainWindow::MainWindow(usb::Library& library, usb::Clock& clock, gui::Dialogs& dialogs,
+                       QWidget* parent)
+    : MainWindow(nullptr, &library, clock, nullptr, &dialogs, parent) {}
+
+MainWindow::MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library* library,
+                       usb::Clock& clock, std::unique_ptr<gui::Dialogs> ownedDialogs,
+                       gui::Dialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent),
+      ownedLibrary_(std::move(ownedLibrary)),
+      ownedDialogs_(std::move(ownedDialogs)),
+      library_(library != nullptr ? *library : *ownedLibrary_),
+      clock_(clock),
+      dialogs_(dialogs != nullptr ? *dialogs : *ownedDialogs_),
+      link_(library_, clock_, *this),
+      commands_(link_, *this, settingsReady),
+      endProcess_([](int code) { std::exit(code); }) {
+    initResources();
+    ui = new Ui::MainWindow;
+    ui->setupUi(this);
+
+    progressBar = new QProgressBar(this);
+    progressBar->setObjectName(QStringLiteral("progressBar"));
+    progressBar->setMaximumWidth(240);
+    progressBar->hide();
+    ui->statusbar->addPermanentWidget(progressBar);
+
+    initDevice();
+}
+
+MainWindow::~MainWindow() {
+    delete ui;
+    ui = nullptr;
+    link_.closeLink();
+    stopStatusTimer();
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::initDevice() {
+    // 1. Find the box by its serial string.
+    if (!link_.findBox(boxlink::BOX_SERIAL, link_.boxDeviceNumber())) {
+        showStatus("NO VORTILAN2 CONNECTED. CONNECT USB AND RESTART", 0);
+        return;
+    }
+    // 2. Open it; the link has already said why when this fails.
+    if (!link_.openLink(link_.boxDeviceNumber())) {
+        dialogs_.warning(this, QStringLiteral("VORTILAN2 Utility"),
+                         QStringLiteral("Hardware not found"));
+        return;
+    }
+    // 3. and 4. The PCB revision and the register pages.
+    pcbRevision = commands_.readPcbRevision();
+    const StartupPages pages = readStartupPages();
+    // 5. The widgets and the combo-box items.
+    fillFromStartupPages(pages);
+    // 6. One status poll, so that every settings widget shows the box's state.
+    runStatusPoll();
+    // 7. The EDID seen at input port 0.
+    readStartupEdid();
+    // 8. to 10.
+    ui->CECtext->setEnabled(true);
+    startStatusTimer(kStatusIntervalMs);
+    settingsReady = 1;
+}
+
+void MainWindow::runStatusPoll() {}
+
+void MainWindow::readStartupEdid() {}
+
+void MainWindow::showStatus(const std::string& text, int timeoutMs) {
+    if (ui != nullptr) {
+        ui->statusbar->showMessage(QString::fromLatin1(text), timeoutMs);
+    }
+}
+
+void MainWindow::showLinkWarning(const std::string& text) {
+    dialogs_.linkWarning(QString::fromLatin1(text));
+}
+
+void MainWindow::startStatusTimer(int intervalMs) {
+    if (statusTimerRunning != 0) {
+        return;
+    }
+    statusTimerId = startTimer(intervalMs);
+    statusTimerRunning = 1;
+}
+
+void MainWindow::stopStatusTimer() {
+    if (statusTimerRunning == 0) {
+        return;
+    }
+    statusTimerRunning = 0;
+    killTimer(statusTimerId);
+}
+
+void MainWindow::timerEvent(QTimerEvent* event) {
+    if (statusTimerRunning == 0 || event->timerId() != statusTimerId) {
+        QMainWindow::timerEvent(event);
+        return;
+    }
+    // An exchange is still running further down this thread's stack (a modal
+    // box of the link delivers timer events): leave the box alone.
+    if (link_.linkBusy()) {
+        return;
+    }
+    runStatusPoll();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    link_.closeLink();
+    stopStatusTimer();
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::FileExit() {
+    link_.closeLink();
+    stopStatusTimer();
+    endProcess_(0);
+}
+
+void MainWindow::FileAbout() {
+    const QString text =
+        tr("<h2>VORTILAN2 Utility Version %1 </h2>").arg(QLatin1String(guiVersionText)) +
+        tr("<p>Configuration utility for the VORTILAN2 HDMI video processor, %1</p>")
+            .arg(epState[39] != 0 ? 1 : 0);
+    dialogs_.about(this, tr("About VORTILAN2 Utility"), text);
+}

@@ -1,0 +1,136 @@
+// The utility's one window: the form, the start-up that finds and reads the
+// box, the status timer and the ways the program ends. It owns the link to
+// the box and reports for it (status bar, the dialog seam).
+//
+// The window's slots live in files by subject (MainWindow_<subject>.cpp);
+// this file and MainWindow.cpp hold the lifecycle, MainWindow_startup.cpp the
+// start-up readback.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/BoxCommands.h"
+#include "link/LinkUi.h"
+#include "link/UsbLink.h"
+#include "qt/Dialogs.h"
+#include "qt/StartupReadback.h"
+#include "usb/Clock.h"
+#include "usb/UsbLibrary.h"
+
+class QProgressBar;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The utility's version, shown in lblGuiVer, the About box and the
+// configuration file.
+inline constexpr char guiVersionText[] = "GUI: 2.34";
+
+class MainWindow : public QMainWindow, public boxlink::LinkUi {
+    Q_OBJECT
+
+public:
+    static constexpr int kStatusIntervalMs = 2000;
+
+    // The program's window: the USB back end of usb::createLibrary(), the
+    // system clock and real message boxes.
+    explicit MainWindow(QWidget* parent = nullptr);
+    // A window on the given USB library, clock and dialogs, which must
+    // outlive it.
+    MainWindow(usb::Library& library, usb::Clock& clock, gui::Dialogs& dialogs,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // boxlink::LinkUi: the status bar and the link's owner-less warning box.
+    void showStatus(const std::string& text, int timeoutMs) override;
+    void showLinkWarning(const std::string& text) override;
+
+    // The status timer: one Qt timer on this window. A second start while it
+    // runs, or a stop while it does not, does nothing.
+    void startStatusTimer(int intervalMs);
+    void stopStatusTimer();
+    bool isStatusTimerRunning() const { return statusTimerRunning != 0; }
+    int statusTimer() const { return statusTimerId; }
+
+    // How FileExit() ends the process once the link is closed; the program
+    // ends at once (std::exit). Tests put a recorder here.
+    void setEndProcess(std::function<void(int)> endProcess) { endProcess_ = std::move(endProcess); }
+
+    Ui::MainWindow* form() const { return ui; }
+    QProgressBar* statusProgressBar() const { return progressBar; }
+    boxlink::UsbLink& link() { return link_; }
+    boxlink::BoxCommands& commands() { return commands_; }
+
+    // The program's mirror of the box's settings (the EP state).
+    std::array<std::uint8_t, boxlink::kEpStateSize> epState{};
+    // 0 until the start-up has read the box and filled the widgets, then 1
+    // for the rest of the run. While it is 0 writeRegister sends nothing.
+    std::uint8_t settingsReady = 0;
+    // The box's PCB revision as it reports it (0-based), 0 if the read failed.
+    std::uint8_t pcbRevision = 0;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+    // The status poll of start-up step 6 and of every timer tick:
+    // refreshSettingsMirror(), then refreshSignalInfo(). Those two come with
+    // the status poll's own work; until then a poll reads nothing.
+    virtual void runStatusPoll();
+
+private slots:
+    void FileExit();
+    void FileAbout();
+
+private:
+    MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library* library, usb::Clock& clock,
+               std::unique_ptr<gui::Dialogs> ownedDialogs, gui::Dialogs* dialogs, QWidget* parent);
+
+    // The second half of construction: find, open and read the box.
+    void initDevice();
+
+    // Start-up readback (MainWindow_startup.cpp).
+    struct StartupPages {
+        std::array<boxlink::Answer, gui::readback::kStartupPageReads.size()> answers{};
+        gui::readback::Page page(std::uint8_t number) const;
+    };
+    StartupPages readStartupPages();
+    void fillFromStartupPages(const StartupPages& pages);
+    void fillOsdParameters(gui::readback::Page page11);
+    void fillComboBoxItems();
+    void fillMacros(gui::readback::Page page65);
+    void fillScaler(gui::readback::Page page9, gui::readback::Page page10);
+    void fillStoredInfoframes(gui::readback::Page page14, gui::readback::Page page15,
+                              gui::readback::Page page16);
+    void fillOsdCustomText(gui::readback::Page page12);
+    void fillSignalLabels(gui::readback::Page page1, gui::readback::Page page5,
+                          gui::readback::Page page6);
+
+    // Start-up step 7: the EDID seen at input port 0 (readRxBotEdid()). It
+    // comes with the EDID read's own work; until then nothing is read.
+    void readStartupEdid();
+
+    std::unique_ptr<usb::Library> ownedLibrary_;
+    std::unique_ptr<gui::Dialogs> ownedDialogs_;
+    usb::Library& library_;
+    usb::Clock& clock_;
+    gui::Dialogs& dialogs_;
+
+    Ui::MainWindow* ui = nullptr;
+    // The status-bar progress bar of the EDID transfers; hidden until used.
+    QProgressBar* progressBar = nullptr;
+
+    boxlink::UsbLink link_;
+    boxlink::BoxCommands commands_;
+
+    int statusTimerId = 0;
+    std::uint32_t statusTimerRunning = 0;
+
+    std::function<void(int)> endProcess_;
+};

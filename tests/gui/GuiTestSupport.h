@@ -1,0 +1,131 @@
+// Test helpers for the main window: the application object, a scripted
+// dialog seam, an emulated box reached through the USB layer, and a library
+// wrapper that can fail calls or run a hook before a write.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/Server.h"
+#include "qt/Dialogs.h"
+#include "usb/UsbLibrary.h"
+
+namespace gui_test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The test program's one QApplication (created on first use).
+QApplication& application();
+
+// What a dialog showed, as the seam was asked.
+struct Shown {
+    enum Kind { Warning, Question, About, LinkWarning, OpenFile, SaveFile };
+    Kind kind;
+    QWidget* parent;
+    QString title;  // the caption for file dialogs
+    QString text;   // the filter for file dialogs
+    QString informativeText;
+};
+
+// Records every dialog and answers at once: questions from `answers` (No when
+// empty), file dialogs from `fileNames` (cancelled when empty). onShow runs
+// while the dialog counts as open, as a modal box's nested event loop would.
+class ScriptedDialogs final : public gui::Dialogs {
+public:
+    void warning(QWidget* parent, const QString& title, const QString& text) override;
+    QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text,
+                                         const QString& informativeText) override;
+    void about(QWidget* parent, const QString& title, const QString& text) override;
+    void linkWarning(const QString& text) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+
+    std::vector<Shown> shown;
+    std::deque<QMessageBox::StandardButton> answers;
+    std::deque<QString> fileNames;
+    std::function<void(const Shown&)> onShow;
+
+private:
+    void record(Shown s);
+};
+
+// One emulated box on a socket in a temporary directory.
+class EmulatedBox {
+public:
+    explicit EmulatedBox(const std::string& serial = "2026", const std::string& state = "default");
+    ~EmulatedBox();
+    EmulatedBox(const EmulatedBox&) = delete;
+    EmulatedBox& operator=(const EmulatedBox&) = delete;
+
+    // The socket back end, listing this box alone.
+    usb::Library& library() { return *library_; }
+    emu::Server& server() { return *server_; }
+    const std::string& socketPath() const { return socketPath_; }
+
+    // Every write the box received (handled or ignored) since the last clear.
+    std::vector<Bytes> requests();
+    void clearTrace() { server_->trace().clear(); }
+
+private:
+    std::filesystem::path dir_;
+    std::string socketPath_;
+    std::unique_ptr<emu::Server> server_;
+    std::unique_ptr<usb::Library> library_;
+};
+
+// Passes every call on to another library. Before each write, beforeWrite
+// sees the bytes; failQueueChecks makes that many receive-queue checks fail.
+class HookedLibrary final : public usb::Library {
+public:
+    explicit HookedLibrary(usb::Library& inner) : inner_(inner) {}
+
+    std::function<void(const Bytes&)> beforeWrite;
+    int failQueueChecks = 0;
+    int failOpens = 0;
+    int closes = 0;
+
+    int getNumDevices(std::uint32_t* count) override { return inner_.getNumDevices(count); }
+    int getProductString(std::uint32_t index, char* buffer, std::uint32_t option) override {
+        return inner_.getProductString(index, buffer, option);
+    }
+    int open(std::uint32_t index, usb::Handle* handle) override;
+    int close(usb::Handle handle) override {
+        ++closes;
+        return inner_.close(handle);
+    }
+    int read(usb::Handle handle, void* buffer, std::uint32_t count,
+             std::uint32_t* bytesRead) override {
+        return inner_.read(handle, buffer, count, bytesRead);
+    }
+    int write(usb::Handle handle, const void* buffer, std::uint32_t count,
+              std::uint32_t* bytesWritten) override;
+    int flushBuffers(usb::Handle handle, std::uint8_t flushTransmit,
+                     std::uint8_t flushReceive) override {
+        return inner_.flushBuffers(handle, flushTransmit, flushReceive);
+    }
+    int setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override {
+        return inner_.setTimeouts(readMs, writeMs);
+    }
+    int getTimeouts(std::uint32_t* readMs, std::uint32_t* writeMs) override {
+        return inner_.getTimeouts(readMs, writeMs);
+    }
+    int checkRxQueue(usb::Handle handle, std::uint32_t* bytesInQueue,
+                     std::uint32_t* queueStatus) override;
+
+private:
+    usb::Library& inner_;
+};
+
+// The plain text of a rich text, as a user reads it.
+QString plainText(const QString& richText);
+
+}  // namespace gui_test
