@@ -1,0 +1,104 @@
+// What the utility's answer wait costs the host: one exchange that never gets
+// its answer (the whole 4000 ms window) and the round trip of answered
+// exchanges, against the emulated box on a socket.
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "emulator/Server.h"
+#include "link/BoxCommands.h"
+#include "link/UsbLink.h"
+#include "usb/SocketLibrary.h"
+
+namespace {
+
+class QuietUi final : public boxlink::LinkUi {
+public:
+    void showStatus(const std::string&, int) override {}
+    void showLinkWarning(const std::string& text) override {
+        std::fprintf(stderr, "warning: %s\n", text.c_str());
+    }
+};
+
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double processCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double wallMs(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
+        .count();
+}
+
+}  // namespace
+
+int main() {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("v2-wait-bench-" + std::to_string(::getpid())))
+            .string();
+    emu::ServerOptions options;
+    options.socketPath = path;
+    emu::Server server(options);
+    std::string error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "cannot start the emulated box: %s\n", error.c_str());
+        return 1;
+    }
+
+    auto library = usb::createSocketLibrary({path});
+    QuietUi ui;
+    boxlink::UsbLink link(*library, usb::systemClock(), ui);
+    std::uint8_t settingsReady = 1;
+    boxlink::BoxCommands commands(link, ui, settingsReady);
+    std::uint32_t number = 0;
+    if (!link.findBox(boxlink::BOX_SERIAL, number) || !link.openLink(number)) {
+        std::fprintf(stderr, "no box\n");
+        return 1;
+    }
+
+    // Answered exchanges: status block reads.
+    constexpr int kAnswered = 500;
+    boxlink::Answer answer{};
+    auto start = std::chrono::steady_clock::now();
+    double cpu0 = threadCpuMs();
+    int failed = 0;
+    for (int i = 0; i < kAnswered; ++i) {
+        failed += commands.readStatusBlock(answer, 64) ? 0 : 1;
+    }
+    const double answeredWall = wallMs(start);
+    const double answeredCpu = threadCpuMs() - cpu0;
+    std::printf("answered exchanges:   %d (%d failed)\n", kAnswered, failed);
+    std::printf("  round trip:         %.1f us per exchange\n", answeredWall * 1e3 / kAnswered);
+    std::printf("  host CPU:           %.1f us per exchange\n", answeredCpu * 1e3 / kAnswered);
+
+    // One exchange that never gets its answer.
+    server.command("fault noanswer 1");
+    start = std::chrono::steady_clock::now();
+    cpu0 = threadCpuMs();
+    const double process0 = processCpuMs();
+    const bool ok = commands.readStatusBlock(answer, 64);
+    const double silentWall = wallMs(start);
+    const double silentCpu = threadCpuMs() - cpu0;
+    const double silentProcess = processCpuMs() - process0;
+    std::printf("unanswered exchange:  %s after %.0f ms\n", ok ? "answered (unexpected)" : "failed",
+                silentWall);
+    std::printf("  host CPU:           %.1f ms of the waiting thread = %.2f%% of one core\n",
+                silentCpu, 100.0 * silentCpu / silentWall);
+    std::printf("  whole process:      %.1f ms = %.2f%% of one core (emulator thread included)\n",
+                silentProcess, 100.0 * silentProcess / silentWall);
+
+    link.closeLink();
+    server.stop();
+    return ok ? 1 : 0;
+}
