@@ -529,6 +529,54 @@ INSTANTIATE_TEST_SUITE_P(
                       ControlFailure{0xDC, 2, "ERROR Resetting FPGA!", "Write error",
                                      "Reset FPGA error:  retransmit...", 47}));
 
+struct EraseAnswer {
+    const char* name;
+    Bytes packet;         // the packet whose answer is replaced
+    std::uint8_t answer;  // the wrong answer
+    const char* box;
+};
+
+class EraseAnswers : public ::testing::TestWithParam<EraseAnswer> {};
+
+TEST_P(EraseAnswers, AWrongAnswerToWriteEnableOrEraseEndsTheRunBeforeAnyWrite) {
+    const EraseAnswer& c = GetParam();
+    emu::FlashProtocol flash;
+    testing_support::ScriptedLibrary library;
+    library.setResponder([&](const Bytes& p) {
+        const Bytes good = flash.handle(p.data(), p.size()).answer;
+        return p == c.packet ? Bytes{c.answer} : good;
+    });
+    updater_test::Trace trace;
+    updater_test::TracingClock clock(trace);
+    updater_test::RecordingUi ui;
+    updater_test::TempDir dir;
+    dir.writeImage(kPart1, "1A70", Bytes(40, 7));
+    for (std::size_t part = 1; part < updater::kPartFiles.size(); ++part) {
+        dir.writeImage(updater::kPartFiles[part], "1A60", Bytes(40, 8));
+    }
+    updater::FlashUpdater updater(library, clock, ui, {dir.path()});
+
+    EXPECT_EQ(updater.run(), RunEnd::Fatal);
+    EXPECT_EQ(ui.messages, (std::vector<Message>{critical(c.box), critical(" ")}));
+    EXPECT_EQ(ui.lines.back(), (DrawnLine{10, padded("Chip Erase error", 36)}));
+    EXPECT_EQ(ui.endings, std::vector<int>{1});
+    EXPECT_EQ(library.writes().back(), c.packet);
+    EXPECT_EQ(std::count_if(library.writes().begin(), library.writes().end(),
+                            [](const Bytes& w) { return w.size() > 2 && w[2] == 0xD7; }),
+              0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, EraseAnswers,
+    ::testing::Values(
+        EraseAnswer{"WriteEnable", {0x00, 0x04, 0xD0, 0x06}, 0x27, "ERROR Write Enable!"},
+        // 0x51 is the right answer for sector 0, not for sector 16 (0x41).
+        EraseAnswer{
+            "Sector16", {0x00, 0x07, 0xD0, 0xD8, 16, 0x00, 0x00}, 0x51, "Sector erase error!"},
+        EraseAnswer{
+            "Sector29", {0x00, 0x07, 0xD0, 0xD8, 29, 0x00, 0x00}, 0x00, "Sector erase error!"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST(WaitReady, AFailingLinkShowsItsMessageOnceNotInEveryCycle) {
     testing_support::ScriptedLibrary library;
     updater_test::Trace trace;

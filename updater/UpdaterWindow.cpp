@@ -102,7 +102,6 @@ UpdaterWindow::UpdaterWindow(usb::Library& library, usb::Clock& clock,
     aboutAction_->setShortcuts(
         {QKeySequence(Qt::ALT | Qt::Key_Question), QKeySequence(Qt::ALT | Qt::Key_Slash)});
     aboutAction_->setShortcutContext(Qt::WindowShortcut);
-    addAction(aboutAction_);
 
     connect(updateAction_, &QAction::triggered, this, [this] { startUpdate(); });
     connect(exitAction_, &QAction::triggered, this, [this] { close(); });
