@@ -32,9 +32,9 @@ struct OpenCase {
     std::vector<Message> messages;
 };
 
-class OpenBox : public ::testing::TestWithParam<OpenCase> {};
+class UpdaterOpenBox : public ::testing::TestWithParam<OpenCase> {};
 
-TEST_P(OpenBox, OpensTheFirstDeviceWhoseSerialIsExactly2026) {
+TEST_P(UpdaterOpenBox, OpensTheFirstDeviceWhoseSerialIsExactly2026) {
     const OpenCase& c = GetParam();
     ScriptedLibrary library(c.serials);
     library.failNext("string", c.failSerialQueries);
@@ -47,7 +47,7 @@ TEST_P(OpenBox, OpensTheFirstDeviceWhoseSerialIsExactly2026) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Serials, OpenBox,
+    Serials, UpdaterOpenBox,
     ::testing::Values(
         OpenCase{"NoDevice", {}, 0, usb::kInvalidHandle, {linkBox("VORTILAN2 not connected!")}},
         OpenCase{"First", {"2026"}, 0, 100, {}},
@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {linkBox("Error retrieving serial string!")}}),
     [](const auto& p) { return std::string(p.param.name); });
 
-class LinkTest : public ::testing::Test {
+class UpdaterLinkTest : public ::testing::Test {
 protected:
     void open() {
         link.openBox();
@@ -83,14 +83,14 @@ protected:
     updater::UpdaterLink link{library, clock, ui};
 };
 
-TEST_F(LinkTest, OpenQueriesTheLinkNameOpensAndFlushes) {
+TEST_F(UpdaterLinkTest, OpenQueriesTheLinkNameOpensAndFlushes) {
     link.openBox();
     EXPECT_EQ(library.calls(),
               (std::vector<std::string>{"count", "string", "string", "open", "flush"}));
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(LinkTest, AFailedOpenStepClosesWhatWasOpenedAndSaysSo) {
+TEST_F(UpdaterLinkTest, AFailedOpenStepClosesWhatWasOpenedAndSaysSo) {
     for (const char* step : {"open", "flush", "count"}) {
         ScriptedLibrary lib;
         RecordingUi recording;
@@ -103,7 +103,7 @@ TEST_F(LinkTest, AFailedOpenStepClosesWhatWasOpenedAndSaysSo) {
     }
 }
 
-TEST_F(LinkTest, CloseClosesOnceAndReportsAFailedClose) {
+TEST_F(UpdaterLinkTest, CloseClosesOnceAndReportsAFailedClose) {
     open();
     link.closeBox();
     link.closeBox();
@@ -117,14 +117,14 @@ TEST_F(LinkTest, CloseClosesOnceAndReportsAFailedClose) {
     EXPECT_EQ(ui.messages, std::vector<Message>{linkBox("Unable to close device handle!")});
 }
 
-TEST_F(LinkTest, ExchangeWithoutABoxCallsNothing) {
+TEST_F(UpdaterLinkTest, ExchangeWithoutABoxCallsNothing) {
     std::uint8_t answer = 0;
     EXPECT_FALSE(exchange(&answer, 1));
     EXPECT_TRUE(library.calls().empty());
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(LinkTest, ExchangeWritesWaitsAndReadsTheAnswerLength) {
+TEST_F(UpdaterLinkTest, ExchangeWritesWaitsAndReadsTheAnswerLength) {
     open();
     library.queueAnswer({0xD6, 0x77});
     std::uint8_t answer = 0;
@@ -136,7 +136,7 @@ TEST_F(LinkTest, ExchangeWritesWaitsAndReadsTheAnswerLength) {
     EXPECT_TRUE(ui.lines.empty());
 }
 
-TEST_F(LinkTest, FailuresOfTheLibraryShowTheirMessages) {
+TEST_F(UpdaterLinkTest, FailuresOfTheLibraryShowTheirMessages) {
     const struct {
         const char* call;
         int times;
@@ -161,7 +161,7 @@ TEST_F(LinkTest, FailuresOfTheLibraryShowTheirMessages) {
     }
 }
 
-TEST_F(LinkTest, NoAnswerWithin2000MsFailsSilently) {
+TEST_F(UpdaterLinkTest, NoAnswerWithin2000MsFailsSilently) {
     open();
     const std::uint32_t start = clock.now();
     std::uint8_t answer = 0;
@@ -172,7 +172,7 @@ TEST_F(LinkTest, NoAnswerWithin2000MsFailsSilently) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(LinkTest, AShortAnswerIsNotedOnTheStatusRowAndStillSucceeds) {
+TEST_F(UpdaterLinkTest, AShortAnswerIsNotedOnTheStatusRowAndStillSucceeds) {
     open();
     library.queueAnswer({0xDA});
     std::uint8_t answer[2] = {0x55, 0x55};
@@ -184,7 +184,7 @@ TEST_F(LinkTest, AShortAnswerIsNotedOnTheStatusRowAndStillSucceeds) {
     EXPECT_EQ(ui.lines[0].text.size(), 48u);
 }
 
-TEST_F(LinkTest, QuietRepeatsShowEachMessageOnce) {
+TEST_F(UpdaterLinkTest, QuietRepeatsShowEachMessageOnce) {
     open();
     link.setQuietRepeats(true);
     library.failNext("write", 3);

@@ -77,7 +77,7 @@ const Lines kStartLines{
     {100, "Close other software (e.g. GUI)"},
 };
 
-class WindowTest : public ::testing::Test {
+class UpdaterWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window = std::make_unique<UpdaterWindow>(
@@ -113,13 +113,13 @@ protected:
     std::unique_ptr<UpdaterWindow> window;
 };
 
-TEST_F(WindowTest, StartsWithItsTitleSizeAndTheFourStartLines) {
+TEST_F(UpdaterWindowTest, StartsWithItsTitleSizeAndTheFourStartLines) {
     EXPECT_EQ(window->windowTitle(), "VORTILAN2 FPGA Update");
     EXPECT_EQ(window->size(), QSize(300, 200));
     EXPECT_EQ(linesOf(*window), kStartLines);
 }
 
-TEST_F(WindowTest, MenusCarryTheirCommands) {
+TEST_F(UpdaterWindowTest, MenusCarryTheirCommands) {
     std::vector<std::pair<QString, QStringList>> menus;
     for (QAction* top : window->menuBar()->actions()) {
         QStringList items;
@@ -132,7 +132,7 @@ TEST_F(WindowTest, MenusCarryTheirCommands) {
                          {"&Update", {"U&pdate Firmware", "E&xit"}}, {"&Help", {"&About ..."}}}));
 }
 
-TEST_F(WindowTest, AltQuestionMarkAltSlashAndTheMenuOpenTheAboutBox) {
+TEST_F(UpdaterWindowTest, AltQuestionMarkAltSlashAndTheMenuOpenTheAboutBox) {
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QTest::keyClick(window.get(), Qt::Key_Question, Qt::AltModifier);
@@ -142,7 +142,7 @@ TEST_F(WindowTest, AltQuestionMarkAltSlashAndTheMenuOpenTheAboutBox) {
     EXPECT_EQ(dialogs.aboutOwners, (std::vector<QWidget*>(3, window.get())));
 }
 
-TEST(AboutDialog, ShowsItsTwoLinesAndClosesWithOkOrEscape) {
+TEST(UpdaterAboutDialog, ShowsItsTwoLinesAndClosesWithOkOrEscape) {
     updater::AboutDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), "VORTILAN2 FPGA Update");
     QStringList texts;
@@ -164,7 +164,7 @@ TEST(AboutDialog, ShowsItsTwoLinesAndClosesWithOkOrEscape) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
-TEST_F(WindowTest, AMissingMainFileIsReportedAndTheWindowStaysUsable) {
+TEST_F(UpdaterWindowTest, AMissingMainFileIsReportedAndTheWindowStaysUsable) {
     runToEnd();
     EXPECT_EQ(dialogs.messages,
               (std::vector<Message>{{"Input file VORTILAN2-FPGA-2.45-1013.bin not found",
@@ -180,7 +180,7 @@ TEST_F(WindowTest, AMissingMainFileIsReportedAndTheWindowStaysUsable) {
     EXPECT_EQ(window->exitStatus(), 0);
 }
 
-TEST_F(WindowTest, ASuccessfulRunDrawsTheFinalLinesAndClosesTheWindow) {
+TEST_F(UpdaterWindowTest, ASuccessfulRunDrawsTheFinalLinesAndClosesTheWindow) {
     dir.writeImage(updater::kPartFiles[0], "1A65", updater_test::pattern(100, 2));
     bool checkedDuringRun = false;
     dialogs.onMessage = [&](const Message& m) {
@@ -219,7 +219,7 @@ TEST_F(WindowTest, ASuccessfulRunDrawsTheFinalLinesAndClosesTheWindow) {
               QString::fromStdString(padded("VORTILAN2 will reconfigure and start", 39)));
 }
 
-TEST_F(WindowTest, AFatalErrorClosesTheWindowWithExitStatusOne) {
+TEST_F(UpdaterWindowTest, AFatalErrorClosesTheWindowWithExitStatusOne) {
     dir.writeImage(updater::kPartFiles[0], "1A60", updater_test::pattern(100, 3));
     ASSERT_EQ(box.flash("fail-chunks 2"), "ok");
     runToEnd();
@@ -232,7 +232,7 @@ TEST_F(WindowTest, AFatalErrorClosesTheWindowWithExitStatusOne) {
                               {" ", "Critical Error!!! ", MessageIcon::Warning}}));
 }
 
-TEST_F(WindowTest, ExitClosesAnIdleWindow) {
+TEST_F(UpdaterWindowTest, ExitClosesAnIdleWindow) {
     window->exitAction()->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->exitStatus(), 0);
@@ -252,7 +252,7 @@ bool inked(const QImage& image, const QRect& area) {
     return false;
 }
 
-TEST_F(WindowTest, LinesAreKeptAndRepaintedAfterMinimising) {
+TEST_F(UpdaterWindowTest, LinesAreKeptAndRepaintedAfterMinimising) {
     window->showMinimized();
     window->showNormal();
     QCoreApplication::processEvents();
