@@ -352,7 +352,7 @@ Bytes withByte(Bytes b, std::size_t i, std::uint8_t v) {
     return b;
 }
 Bytes without(Bytes b, std::size_t n = 1) {
-    b.resize(b.size() - n);
+    b.erase(b.end() - static_cast<std::ptrdiff_t>(std::min(n, b.size())), b.end());
     return b;
 }
 Bytes plus(Bytes b, std::uint8_t v) {
