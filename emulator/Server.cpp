@@ -19,6 +19,9 @@ namespace emu {
 namespace {
 
 constexpr std::size_t kControlLineMax = 64 * 1024;
+constexpr std::size_t kControlOutMax = 16u << 20;  // replies a control client does not read
+constexpr std::size_t kOutFramesMax = 16384;       // answer frames a host does not read
+constexpr std::size_t kConnectionsMax = 64;
 constexpr std::size_t kLongAnswer = 80;
 constexpr std::uint8_t kLongFill = 0xEE;
 
@@ -490,6 +493,11 @@ void Server::acceptConnection() {
         if (fd < 0) {
             return;
         }
+        if (connections_.size() >= kConnectionsMax) {
+            ::close(fd);
+            trace_.note(strf("refused a connection: %zu are open already", kConnectionsMax));
+            continue;
+        }
         Connection& c = connections_.emplace_back();
         c.id = nextId_++;
         c.fd = fd;
@@ -504,6 +512,10 @@ void Server::acceptControl() {
         const int fd = ::accept4(controlListener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             return;
+        }
+        if (controlClients_.size() >= kConnectionsMax) {
+            ::close(fd);
+            continue;
         }
         controlClients_.push_back(ControlClient{fd, {}, {}, false});
     }
@@ -540,6 +552,11 @@ void Server::readControl(ControlClient& client) {
     if (client.closeAfterWrite && !client.in.empty()) {
         client.out += command(client.in) + "\n";  // a last line without its line end
         client.in.clear();
+    }
+    if (client.out.size() > kControlOutMax) {
+        ::close(client.fd);  // it does not read its replies
+        client.fd = -1;
+        return;
     }
     if (client.in.size() > kControlLineMax) {
         client.out += "error control line longer than 65536 characters\n";

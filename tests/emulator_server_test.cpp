@@ -411,6 +411,32 @@ TEST_F(EmuServer, UnknownFrameTypeClosesThatConnectionOnly) {
     EXPECT_EQ(exchange(h, registerWrite(25, 2)), (Bytes{CMD_REGISTER, 0x00}));
 }
 
+TEST_F(EmuServer, IdleConnectionsBeyondTheLimitAreRefusedAndTheHolderKeepsWorking) {
+    const usb::Handle h = open();
+    EXPECT_EQ(exchange(h, registerWrite(25, 2)), (Bytes{CMD_REGISTER, 0x00}));
+    std::vector<int> idle;
+    for (int i = 0; i < 80; ++i) {
+        idle.push_back(connectRaw(options.socketPath));
+    }
+    EXPECT_EQ(exchange(h, registerWrite(25, 3)), (Bytes{CMD_REGISTER, 0x00}));
+    // The last ones were closed without a descriptor.
+    timeval tv{2, 0};
+    ::setsockopt(idle.back(), SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(::recv(idle.back(), &byte, 1, 0), 0);
+    EXPECT_TRUE(traceHas(*server, emu::TraceEntry::kNote, "refused a connection"));
+    for (int fd : idle) {
+        ::close(fd);
+    }
+    // Once the server has seen them close, string queries are served again.
+    std::string serial;
+    for (int i = 0; i < 400 && serial != "2026"; ++i) {
+        serial = text(0, usb::kSerialNumber);
+        std::this_thread::sleep_for(std::chrono::milliseconds(i == 0 ? 0 : 5));
+    }
+    EXPECT_EQ(serial, "2026");
+}
+
 TEST_F(EmuServer, FlashPacketsReachTheFlashModel) {
     const usb::Handle h = open();
     const Bytes answer = exchange(h, {0x01, 0x01, 0xDA});  // ready poll
