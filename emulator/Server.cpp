@@ -658,9 +658,8 @@ void Server::flushConnection(Connection& c) {
             ++i;
         }
     }
-    if (dropped > 0) {
-        trace_.note(strf("flush: dropped %zu answer bytes not sent yet", dropped));
-    }
+    trace_.add(TraceEntry::kFlush, {},
+               dropped > 0 ? strf("(dropped %zu answer bytes not sent yet)", dropped) : "");
 }
 
 void Server::handleWrite(Connection& c, const std::vector<std::uint8_t>& payload) {

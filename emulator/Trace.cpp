@@ -29,6 +29,9 @@ std::string formatTraceEntry(const TraceEntry& entry) {
         case TraceEntry::kIgnored:
             line = "host> ";
             break;
+        case TraceEntry::kFlush:
+            line = "host> flush";
+            break;
         case TraceEntry::kAnswer:
             line = "box<  ";
             break;
@@ -41,6 +44,8 @@ std::string formatTraceEntry(const TraceEntry& entry) {
     if (!text.empty()) {
         if (!entry.bytes.empty()) {
             line += "   ";
+        } else if (entry.kind == TraceEntry::kFlush) {
+            line += " ";
         }
         line += text;
     }

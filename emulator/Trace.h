@@ -18,6 +18,7 @@ struct TraceEntry {
         kRequest,  // host> bytes the host wrote, with their meaning
         kAnswer,   // box<  bytes the box sent
         kIgnored,  // host> a request the box ignored, with the reason
+        kFlush,    // host> the host flushed; what that dropped
         kNote,     // note  faults, flushes, connections, unplug and replug, control commands
     };
     Kind kind = kNote;

@@ -192,10 +192,14 @@ TEST_F(EmuServer, RegisterWriteIsAnsweredTracedAndSeenInTheStatus) {
     for (const emu::TraceEntry& e : server->trace().entries()) {
         lines.push_back(emu::formatTraceEntry(e));
     }
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "host> 10 04 E0 19 04   register 25 := 4 (S[0], input)"),
-              lines.end());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "box<  E0 00"), lines.end());
+    // Each exchange shows in order: the flush, the request, the answer.
+    const auto request = std::find(lines.begin(), lines.end(),
+                                   "host> 10 04 E0 19 04   register 25 := 4 (S[0], input)");
+    ASSERT_NE(request, lines.end());
+    ASSERT_NE(request, lines.begin());
+    EXPECT_EQ(*(request - 1), "host> flush");
+    ASSERT_NE(request + 1, lines.end());
+    EXPECT_EQ(*(request + 1), "box<  E0 00");
     EXPECT_EQ(server->withBox([](emu::Box& b) { return b.ep()[0]; }), 4);
 }
 
@@ -222,7 +226,8 @@ TEST_F(EmuServer, FlushDropsAnswersNotSentYet) {
     EXPECT_EQ(library->flushBuffers(h, 1, 1), usb::Ok);
     // The next answer comes at once and alone: the delayed one is gone.
     EXPECT_EQ(exchange(h, registerWrite(27, 1)), (Bytes{CMD_REGISTER, 0x00}));
-    EXPECT_TRUE(traceHas(*server, emu::TraceEntry::kNote, "flush: dropped 2 answer bytes"));
+    EXPECT_TRUE(
+        traceHas(*server, emu::TraceEntry::kFlush, "(dropped 2 answer bytes not sent yet)"));
     EXPECT_NE(server->command("show status").find("answers waiting 0"), std::string::npos);
 }
 
