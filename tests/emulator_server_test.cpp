@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -18,6 +19,8 @@
 #include <thread>
 
 #include "emulator/Server.h"
+#include "link/BoxCommands.h"
+#include "link/UsbLink.h"
 #include "tests/emulator/Requests.h"
 #include "usb/SocketFrame.h"
 #include "usb/SocketLibrary.h"
@@ -479,6 +482,56 @@ TEST(EmuServerTwoBoxes, EachServesItsOwnBox) {
     EXPECT_EQ(boxB.withBox([](emu::Box& box) { return box.ep()[0]; }), 4);
     EXPECT_TRUE(traceHas(boxA, emu::TraceEntry::kRequest, "register 25 := 3"));
     EXPECT_FALSE(traceHas(boxA, emu::TraceEntry::kRequest, "register 25 := 4"));
+}
+
+struct RecordingUi final : boxlink::LinkUi {
+    void showStatus(const std::string& text, int) override { statuses.push_back(text); }
+    void showLinkWarning(const std::string& text) override { warnings.push_back(text); }
+    std::vector<std::string> statuses;
+    std::vector<std::string> warnings;
+};
+
+TEST(EmuServerWithTheLink, TheUtilitysLinkFindsTheBoxByItsExactSerialAndTalksToIt) {
+    std::vector<std::unique_ptr<emu::Server>> boxes;
+    std::vector<std::string> paths;
+    for (const char* serial : {"2026x", "2026 ", "2026"}) {
+        emu::ServerOptions o;
+        o.socketPath = tempPath("link");
+        o.serial = serial;
+        boxes.push_back(std::make_unique<emu::Server>(o));
+        ASSERT_TRUE(boxes.back()->start());
+        paths.push_back(o.socketPath);
+    }
+    auto library = usb::createSocketLibrary(paths);
+    RecordingUi ui;
+    boxlink::UsbLink link(*library, usb::systemClock(), ui);
+    std::uint32_t number = 99;
+    ASSERT_TRUE(link.findBox(boxlink::BOX_SERIAL, number));
+    EXPECT_EQ(number, 2u);
+    ASSERT_TRUE(link.openLink(number));
+    const std::uint8_t settingsReady = 1;
+    boxlink::BoxCommands commands(link, ui, settingsReady);
+
+    EXPECT_TRUE(commands.writeRegister(25, 4));
+    boxlink::Answer answer{};
+    ASSERT_TRUE(commands.readStatusBlock(answer, 64));
+    EXPECT_EQ(answer[2], 4);
+    ASSERT_TRUE(commands.readRegisterPage(0, answer, 27));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.data()) + 2), "FW: 0.61");
+    EXPECT_EQ(commands.readPcbRevision(), 1);
+    std::array<std::uint8_t, boxlink::kEpStateBlockSize> block{};
+    block[8] = 0;
+    EXPECT_TRUE(commands.writeEpStateBlock(block));
+    EXPECT_TRUE(ui.statuses.empty());
+
+    boxes[2]->command("fault echo");
+    EXPECT_FALSE(commands.writeRegister(25, 1));
+    EXPECT_EQ(ui.statuses, (std::vector<std::string>{"Error Writing values"}));
+    boxes[2]->command("fault short");
+    EXPECT_FALSE(commands.readStatusBlock(answer, 64));
+    EXPECT_TRUE(ui.warnings.empty());
+    link.closeLink();
+    EXPECT_FALSE(boxes[0]->hostConnected());
 }
 
 TEST(EmuServerStart, RefusesPathsThatAreNotStaleSockets) {
