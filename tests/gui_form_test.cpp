@@ -470,7 +470,7 @@ const Expected kWidgets[] = {
     {"enableLed", "QRadioButton", "ON"},
 };
 
-class FormTest : public ::testing::Test {
+class GuiFormTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { gui_test::application(); }
 
@@ -487,7 +487,7 @@ protected:
     }
 };
 
-TEST_F(FormTest, EveryWidgetHasItsClassTextAndInitialState) {
+TEST_F(GuiFormTest, EveryWidgetHasItsClassTextAndInitialState) {
     for (const Expected& e : kWidgets) {
         SCOPED_TRACE(e.name);
         const QList<QWidget*> found = window_.findChildren<QWidget*>(QString::fromLatin1(e.name));
@@ -539,7 +539,29 @@ TEST_F(FormTest, EveryWidgetHasItsClassTextAndInitialState) {
     }
 }
 
-TEST_F(FormTest, CecExamplesAreOneRichTextLabel) {
+std::vector<std::string> messages;
+
+void recordMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
+    messages.push_back(text.toStdString());
+}
+
+// Every connection the form makes reaches an existing slot: Qt reports a
+// missing one with a warning while the form is set up.
+TEST(GuiFormConnectionsTest, SettingUpTheFormWarnsOfNoConnection) {
+    gui_test::application();
+    auto library = usb::createSocketLibrary({});
+    testing_support::ManualClock clock;
+    gui_test::ScriptedDialogs dialogs;
+    messages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordMessage);
+    { MainWindow window(*library, clock, dialogs); }
+    qInstallMessageHandler(previous);
+    for (const std::string& m : messages) {
+        EXPECT_EQ(m.find("QObject::connect"), std::string::npos) << m;
+    }
+}
+
+TEST_F(GuiFormTest, CecExamplesAreOneRichTextLabel) {
     EXPECT_EQ(ui_.label_2->textFormat(), Qt::RichText);
     EXPECT_EQ(gui_test::plainText(ui_.label_2->text()),
               QStringLiteral("Examples:\n"
@@ -552,11 +574,11 @@ TEST_F(FormTest, CecExamplesAreOneRichTextLabel) {
     EXPECT_EQ(ui_.label_28->parentWidget(), ui_.cmbLa->parentWidget());
 }
 
-TEST_F(FormTest, CecTextStartsDisabledUntilABoxIsOpen) {
+TEST_F(GuiFormTest, CecTextStartsDisabledUntilABoxIsOpen) {
     EXPECT_FALSE(ui_.CECtext->isEnabled());
 }
 
-TEST_F(FormTest, WindowTitleIconAndPicture) {
+TEST_F(GuiFormTest, WindowTitleIconAndPicture) {
     EXPECT_EQ(window_.objectName(), QStringLiteral("MainWindow"));
     EXPECT_EQ(window_.windowTitle(), QStringLiteral("VORTILAN2 UTILITY"));
     EXPECT_FALSE(window_.windowIcon().isNull());
@@ -576,7 +598,7 @@ TEST_F(FormTest, WindowTitleIconAndPicture) {
     EXPECT_LT(top(ui_.textEdit), top(ui_.tabWidget));
 }
 
-TEST_F(FormTest, StatusBarHoldsAHiddenProgressBar) {
+TEST_F(GuiFormTest, StatusBarHoldsAHiddenProgressBar) {
     QProgressBar* bar = window_.statusProgressBar();
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->parentWidget(), ui_.statusbar);
@@ -585,7 +607,7 @@ TEST_F(FormTest, StatusBarHoldsAHiddenProgressBar) {
     EXPECT_FALSE(bar->isVisible());
 }
 
-TEST_F(FormTest, TenTabsInOrderWithTheMacroTabsInside) {
+TEST_F(GuiFormTest, TenTabsInOrderWithTheMacroTabsInside) {
     const std::pair<const char*, const char*> tabs[] = {
         {"tab", "EDID MANAGER"}, {"tab_17", "SCALER"}, {"tab_2", "HDR IF"}, {"tab_5", "AVI/VSI IF"},
         {"tab_16", "DV / IF"},   {"tab_6", "OSD"},     {"tab_3", "CEC"},    {"tab_8", "RS232"},
@@ -608,7 +630,7 @@ TEST_F(FormTest, TenTabsInOrderWithTheMacroTabsInside) {
     EXPECT_EQ(ui_.tabWidget_2->currentIndex(), 0);
 }
 
-TEST_F(FormTest, EveryTabWidgetLivesOnItsTab) {
+TEST_F(GuiFormTest, EveryTabWidgetLivesOnItsTab) {
     // A sample of each tab: the tables name the page each widget is on.
     const std::pair<const char*, std::vector<const char*>> pages[] = {
         {"tab", {"cmBEdid", "cmbEdidTop", "EDIDtext", "ButWriteEDID", "cbAudioTop"}},
@@ -632,7 +654,7 @@ TEST_F(FormTest, EveryTabWidgetLivesOnItsTab) {
     }
 }
 
-TEST_F(FormTest, MenusFileConfigHelpWithTheirActions) {
+TEST_F(GuiFormTest, MenusFileConfigHelpWithTheirActions) {
     struct Menu {
         const char* name;
         const char* title;
@@ -662,7 +684,7 @@ TEST_F(FormTest, MenusFileConfigHelpWithTheirActions) {
     }
 }
 
-TEST_F(FormTest, ButtonGroupsAllowOneCheckedMember) {
+TEST_F(GuiFormTest, ButtonGroupsAllowOneCheckedMember) {
     const std::map<std::string, std::set<std::string>> groups = {
         {"buttonGroup_8", {"cb2cForce", "cbFull", "cb51", "cbAudioNative", "cbAudioTop"}},
         {"buttonGroup_6",
@@ -695,7 +717,7 @@ TEST_F(FormTest, ButtonGroupsAllowOneCheckedMember) {
     }
 }
 
-TEST_F(FormTest, FullAudioUnchecksTheOtherAudioChoice) {
+TEST_F(GuiFormTest, FullAudioUnchecksTheOtherAudioChoice) {
     ui_.cb51->click();
     ASSERT_TRUE(ui_.cb51->isChecked());
     ui_.cbFull->click();
@@ -705,7 +727,7 @@ TEST_F(FormTest, FullAudioUnchecksTheOtherAudioChoice) {
     }
 }
 
-TEST_F(FormTest, MuteRadiosAreExclusiveThroughTheirParentAlone) {
+TEST_F(GuiFormTest, MuteRadiosAreExclusiveThroughTheirParentAlone) {
     QAbstractButton* on = ui_.cbMuteBotAudioOn;
     QAbstractButton* off = ui_.cbMuteBotAudioOff;
     EXPECT_EQ(on->group(), nullptr);
@@ -731,14 +753,14 @@ TEST_F(FormTest, MuteRadiosAreExclusiveThroughTheirParentAlone) {
     }
 }
 
-TEST_F(FormTest, ResetLineRefusesA51stCharacter) {
+TEST_F(GuiFormTest, ResetLineRefusesA51stCharacter) {
     ui_.leReset->setText(QString(60, QLatin1Char('x')));
     EXPECT_EQ(ui_.leReset->text().size(), 50);
 }
 
 // At the window's default size every text shows in full and no two widgets
 // of a tab overlap, on every tab.
-TEST_F(FormTest, EveryTabShowsItsWidgetsWithoutClippingOrOverlap) {
+TEST_F(GuiFormTest, EveryTabShowsItsWidgetsWithoutClippingOrOverlap) {
     window_.show();
     QApplication::processEvents();
     const QSize screen(1280, 1024);

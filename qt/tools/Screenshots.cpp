@@ -4,7 +4,7 @@
 //
 // The window starts as the program does (so VORTILAN2_EMULATOR selects an
 // emulated box) and is drawn off screen. Each picture is named after its tab:
-// edid-manager.png, scaler.png, ...
+// edid-manager.png, scaler.png, ..., macros-macro-auto.png for an inner tab.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -47,22 +47,24 @@ int main(int argc, char** argv) {
     const auto shoot = [&](const QString& name) {
         QApplication::processEvents();
         const QString path = dir.filePath(fileName(name));
-        if (!window.grab().save(path)) {
+        if (!window.grab().save(path, "PNG", 0)) {  // smallest file
             std::fprintf(stderr, "vortilan2-screenshots: cannot write %s\n", qPrintable(path));
             ok = false;
         }
     };
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
-        shoot(tabs->tabText(i));
-        // A tab with tabs of its own: one picture per inner tab as well.
-        if (auto* inner = tabs->widget(i)->findChild<QTabWidget*>()) {
-            for (int j = 0; j < inner->count(); ++j) {
-                inner->setCurrentIndex(j);
-                shoot(tabs->tabText(i) + QLatin1Char('-') + inner->tabText(j));
-            }
-            inner->setCurrentIndex(0);
+        // A tab with tabs of its own: one picture per inner tab.
+        auto* inner = tabs->widget(i)->findChild<QTabWidget*>();
+        if (inner == nullptr) {
+            shoot(tabs->tabText(i));
+            continue;
         }
+        for (int j = 0; j < inner->count(); ++j) {
+            inner->setCurrentIndex(j);
+            shoot(tabs->tabText(i) + QLatin1Char('-') + inner->tabText(j));
+        }
+        inner->setCurrentIndex(0);
     }
     window.stopStatusTimer();
     return ok ? 0 : 1;

@@ -128,9 +128,10 @@ int HookedLibrary::open(std::uint32_t index, usb::Handle* handle) {
 
 int HookedLibrary::write(usb::Handle handle, const void* buffer, std::uint32_t count,
                          std::uint32_t* bytesWritten) {
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    writes.emplace_back(bytes, bytes + count);
     if (beforeWrite) {
-        const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-        beforeWrite(Bytes(bytes, bytes + count));
+        beforeWrite(writes.back());
     }
     return inner_.write(handle, buffer, count, bytesWritten);
 }

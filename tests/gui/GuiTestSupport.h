@@ -10,12 +10,18 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "emulator/Server.h"
 #include "qt/Dialogs.h"
 #include "usb/UsbLibrary.h"
+
+// Readable QStrings in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace gui_test {
 
@@ -82,8 +88,9 @@ private:
     std::unique_ptr<usb::Library> library_;
 };
 
-// Passes every call on to another library. Before each write, beforeWrite
-// sees the bytes; failQueueChecks makes that many receive-queue checks fail.
+// Passes every call on to another library and keeps every write. Before each
+// write, beforeWrite sees the bytes; failQueueChecks makes that many
+// receive-queue checks fail, failOpens that many opens.
 class HookedLibrary final : public usb::Library {
 public:
     explicit HookedLibrary(usb::Library& inner) : inner_(inner) {}
@@ -92,6 +99,7 @@ public:
     int failQueueChecks = 0;
     int failOpens = 0;
     int closes = 0;
+    std::vector<Bytes> writes;
 
     int getNumDevices(std::uint32_t* count) override { return inner_.getNumDevices(count); }
     int getProductString(std::uint32_t index, char* buffer, std::uint32_t option) override {
