@@ -19,6 +19,7 @@ packages=(
     libumockdev-dev
     xvfb
     xauth
+    fonts-dejavu-core
 )
 
 missing=()
