@@ -81,7 +81,9 @@ protected:
 
     // The status poll of start-up step 6 and of every timer tick:
     // refreshSettingsMirror(), then refreshSignalInfo(). Those two come with
-    // the status poll's own work; until then a poll reads nothing.
+    // the status poll's own work; until then a poll reads nothing. Virtual so
+    // that tests can watch the ticks; the start-up, which runs inside the
+    // constructor, always runs this class's own poll.
     virtual void runStatusPoll();
 
 private slots:
