@@ -23,35 +23,10 @@ scripts/deps.sh
 cmake -S . -B "$BUILD_DIR" -G Ninja
 cmake --build "$BUILD_DIR" --target vortilan2-emu VORTILAN2-GUI
 
-dir=$(mktemp -d "${TMPDIR:-/tmp}/vortilan2-demo.XXXXXX")
-socket="$dir/box.sock"
-emu_pid=
-cleanup() {
-    if [ -n "$emu_pid" ]; then
-        kill "$emu_pid" 2>/dev/null || true
-        wait "$emu_pid" 2>/dev/null || true
-    fi
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+trace="${TMPDIR:-/tmp}/vortilan2-demo-trace.log"
+: >"$trace"
+. scripts/emulated-box.sh
+start_emulated_box "$BUILD_DIR" "$STATE" "$trace"
 
-"$BUILD_DIR/bin/vortilan2-emu" --state "$STATE" --trace "$dir/trace.log" "$socket" \
-    </dev/null >"$dir/control.log" 2>&1 &
-emu_pid=$!
-for _ in $(seq 100); do
-    [ -S "$socket" ] && break
-    if ! kill -0 "$emu_pid" 2>/dev/null; then
-        cat "$dir/control.log" >&2
-        echo "demo: the emulator did not start" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
-if [ ! -S "$socket" ]; then
-    echo "demo: the emulator did not open $socket" >&2
-    exit 1
-fi
-
-echo "demo: emulated box on $socket; its traffic: tail -f $dir/trace.log"
-VORTILAN2_EMULATOR="$socket" "$BUILD_DIR/bin/VORTILAN2-GUI"
+echo "demo: emulated box on $box_socket; its traffic: tail -f $trace"
+VORTILAN2_EMULATOR="$box_socket" "$BUILD_DIR/bin/VORTILAN2-GUI"

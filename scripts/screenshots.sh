@@ -15,28 +15,10 @@ scripts/deps.sh
 cmake -S . -B "$BUILD_DIR" -G Ninja
 cmake --build "$BUILD_DIR" --target vortilan2-emu vortilan2-screenshots
 
-dir=$(mktemp -d "${TMPDIR:-/tmp}/vortilan2-shots.XXXXXX")
-socket="$dir/box.sock"
-emu_pid=
-cleanup() {
-    if [ -n "$emu_pid" ]; then
-        kill "$emu_pid" 2>/dev/null || true
-        wait "$emu_pid" 2>/dev/null || true
-    fi
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-
-"$BUILD_DIR/bin/vortilan2-emu" --state "$STATE" --quiet "$socket" </dev/null >/dev/null 2>&1 &
-emu_pid=$!
-for _ in $(seq 100); do
-    [ -S "$socket" ] && break
-    kill -0 "$emu_pid" 2>/dev/null || { echo "screenshots: the emulator did not start" >&2; exit 1; }
-    sleep 0.1
-done
-[ -S "$socket" ] || { echo "screenshots: the emulator did not open $socket" >&2; exit 1; }
+. scripts/emulated-box.sh
+start_emulated_box "$BUILD_DIR" "$STATE" quiet
 
 mkdir -p "$OUT"
-QT_QPA_PLATFORM=offscreen VORTILAN2_EMULATOR="$socket" \
+QT_QPA_PLATFORM=offscreen VORTILAN2_EMULATOR="$box_socket" \
     "$BUILD_DIR/tools/vortilan2-screenshots" "$OUT"
 ls "$OUT"
