@@ -84,7 +84,7 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
     std::uint32_t waiting = 0;
     linkBusy_ = 1;
 
-    if (!isOpen()) {
+    if (!isOpen() || boxSilent_) {
         linkBusy_ = 0;
         return false;
     }
@@ -113,6 +113,7 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
     if (result) {
         if (waiting == 0) {
             result = false;
+            boxSilent_ = stopAfterSilence_;
         } else {
             std::uint8_t local[kMaxAnswer] = {};
             std::uint32_t read = 0;

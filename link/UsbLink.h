@@ -42,6 +42,29 @@ public:
                   std::uint32_t requestLength);
 
     bool linkBusy() const { return linkBusy_ != 0; }
+
+    // While a SilenceGuard lives, an exchange whose answer did not come at
+    // all within its window ends the run: the exchanges after it fail at once
+    // without touching the box, so that a box that has gone silent costs one
+    // time-out instead of one per exchange.
+    class SilenceGuard {
+    public:
+        explicit SilenceGuard(UsbLink& link) : link_(link) {
+            link_.stopAfterSilence_ = true;
+            link_.boxSilent_ = false;
+        }
+        ~SilenceGuard() {
+            link_.stopAfterSilence_ = false;
+            link_.boxSilent_ = false;
+        }
+        SilenceGuard(const SilenceGuard&) = delete;
+        SilenceGuard& operator=(const SilenceGuard&) = delete;
+
+    private:
+        UsbLink& link_;
+    };
+    // An exchange within the current SilenceGuard got no answer at all.
+    bool boxSilent() const { return boxSilent_; }
     bool isOpen() const { return boxHandle_ != usb::kInvalidHandle; }
     usb::Handle boxHandle() const { return boxHandle_; }
     std::uint32_t& boxDeviceNumber() { return boxDeviceNumber_; }
@@ -53,6 +76,8 @@ private:
     usb::Handle boxHandle_ = usb::kInvalidHandle;
     std::uint32_t boxDeviceNumber_ = 0;
     std::uint8_t linkBusy_ = 0;
+    bool stopAfterSilence_ = false;
+    bool boxSilent_ = false;
 };
 
 }  // namespace boxlink

@@ -227,6 +227,42 @@ TEST_F(LinkTest, OverlongAnswerIsReadAs64BytesAndTheRestFlushedByTheNextExchange
     EXPECT_EQ(answer[1], 0x02);
 }
 
+TEST_F(LinkTest, AfterALostAnswerAGuardedRunSkipsTheRestWithoutTraffic) {
+    openBox();
+    const std::uint8_t request[] = {0x11, 0x40, 0xE1};
+    boxlink::Answer answer{};
+    {
+        boxlink::UsbLink::SilenceGuard guard(link);
+        library.queueAnswer({0xE1});  // a short answer: the box is there
+        EXPECT_FALSE(link.transact(answer, request, 64, sizeof request));
+        EXPECT_FALSE(link.boxSilent());
+
+        const std::uint32_t start = clock.now();
+        EXPECT_FALSE(link.transact(answer, request, 64, sizeof request));  // nothing comes
+        EXPECT_TRUE(link.boxSilent());
+        library.clearRecord();
+        const std::uint32_t afterFirst = clock.now();
+        EXPECT_GE(afterFirst - start, boxlink::kExchangeTimeoutMs);
+
+        library.queueAnswer(Bytes(64, 0xE1));
+        EXPECT_FALSE(link.transact(answer, request, 64, sizeof request));
+        EXPECT_TRUE(library.calls().empty());
+        EXPECT_LE(clock.now() - afterFirst, 2u);
+        EXPECT_FALSE(link.linkBusy());
+    }
+    EXPECT_FALSE(link.boxSilent());
+    EXPECT_TRUE(link.transact(answer, request, 64, sizeof request));
+}
+
+TEST_F(LinkTest, WithoutAGuardEveryExchangeWaitsItsOwnWindow) {
+    openBox();
+    const std::uint8_t request[] = {0x11, 0x40, 0xE1};
+    boxlink::Answer answer{};
+    EXPECT_FALSE(link.transact(answer, request, 64, sizeof request));
+    library.queueAnswer(Bytes(64, 0xE1));
+    EXPECT_TRUE(link.transact(answer, request, 64, sizeof request));
+}
+
 // Command operations: the exact request of each and what a failure shows.
 
 struct CommandCase {
