@@ -83,8 +83,6 @@ void MainWindow::initDevice() {
     settingsReady = 1;
 }
 
-void MainWindow::runStatusPoll() {}
-
 void MainWindow::readStartupEdid() {}
 
 void MainWindow::showStatus(const std::string& text, int timeoutMs) {

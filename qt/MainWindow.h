@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "link/BoxCommands.h"
 #include "link/LinkUi.h"
@@ -80,15 +81,58 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
     // The status poll of start-up step 6 and of every timer tick:
-    // refreshSettingsMirror(), then refreshSignalInfo(). Those two come with
-    // the status poll's own work; until then a poll reads nothing. Virtual so
-    // that tests can watch the ticks; the start-up, which runs inside the
-    // constructor, always runs this class's own poll.
+    // refreshSettingsMirror(), then refreshSignalInfo() (MainWindow_status.cpp).
+    // Once an exchange of a poll gets no answer at all, the rest of that poll
+    // fails at once instead of waiting for a silent box again and again.
+    // Virtual so that tests can watch the ticks; the start-up, which runs
+    // inside the constructor, always runs this class's own poll.
     virtual void runStatusPoll();
+    // The box's settings state into the settings widgets.
+    void refreshSettingsMirror();
+    // The live signal texts, captured infoframes and decoded HDR and Dolby
+    // Vision metadata.
+    void refreshSignalInfo();
 
 private slots:
     void FileExit();
     void FileAbout();
+
+    // Settings slots (MainWindow_settings.cpp): each writes its register(s)
+    // at once and keeps the mirror byte in epState.
+    void SetActivePort();
+    void SetAutoSwitch();
+    void setSwPriority();
+    void setAutoScale();
+    void SetHDCP_Version();
+    void setAudioFlags();
+    void setBt2020();
+    void setYUV();
+    void set3D();
+    void forceHdr();
+    void setDolbyVision();
+    void setHdrCustom();
+    void setHdrDisable();
+    void setAviCustom();
+    void setAviDisable();
+    void setVsiCustom();
+    void setVsiDisable();
+    void setPreset4k30Mode();
+    void setPreset4k60Mode();
+    void setPreset4k60HdrMode();
+    void setLogoLed();
+    void setCEC();
+    void setCecLa();
+    void setHtpcMode();
+    void setHotPlug();
+    void factoryReset();
+    void setBaudRate();
+    void setArcHbr();
+    void setAutoScaleNoUpscale();
+    void setAudioVolBassTreb();
+    void setMuteAudioBot();
+    void setHdrOptions();
+    // epState bytes 0 to 39 in one block; no widget is connected to it.
+    void SetEPState();
 
 private:
     MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library* library, usb::Clock& clock,
@@ -113,6 +157,10 @@ private:
     void fillOsdCustomText(gui::readback::Page page12);
     void fillSignalLabels(gui::readback::Page page1, gui::readback::Page page5,
                           gui::readback::Page page6);
+
+    // Sends what the register map says the named settings slot sends, and
+    // stores the mirror bytes.
+    void runSettingSlot(std::string_view slot);
 
     // Start-up step 7: the EDID seen at input port 0 (readRxBotEdid()). It
     // comes with the EDID read's own work; until then nothing is read.
