@@ -217,7 +217,10 @@ TEST_F(LinkAgainstBox, BoxThatUnplugsMidExchangeFailsTheNextOnesWithoutHanging) 
     EXPECT_FALSE(commands->writeRegister(26, 0));
     EXPECT_FALSE(commands->readStatusBlock(answer, 64));
     EXPECT_EQ(ui.statuses.size(), 2u);
-    EXPECT_TRUE(ui.warnings.empty());
+    // The write right after the unplug may still go into the socket before
+    // the box has closed it; then that exchange's queue check fails instead,
+    // once. From then on the link knows the box is gone.
+    EXPECT_LE(ui.warnings.size(), 1u);
     link->closeLink();
     EXPECT_FALSE(link->isOpen());
 }
