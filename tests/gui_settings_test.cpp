@@ -1,0 +1,360 @@
+// The settings widgets against the emulated box: what each widget action
+// sends, what it keeps in epState, and what it does before the start-up has
+// finished.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <functional>
+#include <optional>
+
+#include "qt/MainWindow.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/ManualClock.h"
+#include "ui_VortilanForm.h"
+
+namespace {
+
+using gui_test::Bytes;
+
+Bytes reg(std::uint8_t r, std::uint8_t v) {
+    return {0x10, 0x04, 0xE0, r, v};
+}
+
+class GuiSettingsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { gui_test::application(); }
+
+    void SetUp() override {
+        window_ = std::make_unique<MainWindow>(box_.library(), clock_, dialogs_);
+        window_->stopStatusTimer();
+        box_.clearTrace();
+    }
+
+    Ui::MainWindow& ui() { return *window_->form(); }
+
+    gui_test::EmulatedBox box_;
+    testing_support::ManualClock clock_{100};
+    gui_test::ScriptedDialogs dialogs_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+using Action = std::function<void(MainWindow&)>;
+
+void none(MainWindow&) {}
+
+template <typename T>
+T* widget(MainWindow& window, const char* name) {
+    T* w = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+Action click(const char* name) {
+    return [name](MainWindow& w) { widget<QAbstractButton>(w, name)->click(); };
+}
+
+Action check(const char* name, bool on) {
+    return [name, on](MainWindow& w) { widget<QAbstractButton>(w, name)->setChecked(on); };
+}
+
+Action pick(const char* name, int index) {
+    return [name, index](MainWindow& w) { widget<QComboBox>(w, name)->setCurrentIndex(index); };
+}
+
+struct SettingCase {
+    const char* name;
+    // Brings the widgets into a known state first (what it sends is not looked at).
+    Action prepare;
+    Action act;
+    std::vector<Bytes> sent;
+    std::optional<std::uint8_t> epByte;  // the mirror byte the slot keeps
+    std::uint8_t epValue = 0;
+    bool gated = false;  // does nothing at all before the start-up has finished
+};
+
+void PrintTo(const SettingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const std::vector<SettingCase>& settingCases() {
+    static const std::vector<SettingCase> cases = {
+        {"InputMatrixSwap",
+         pick("cmbInputSel", 0),
+         pick("cmbInputSel", 3),
+         {reg(25, 4)},
+         std::nullopt,
+         0,
+         true},
+        {"AutoSwitchOff", none, click("autoSwDis"), {reg(26, 0)}, 8, 0},
+        {"AutoSwitchOn", none, click("autoSwEn"), {reg(26, 1)}, 8, 1},
+        {"PriorityForced", click("autoSwEn"), click("pPrioForce"), {reg(27, 1)}, 9, 1},
+        {"PriorityNormal", click("autoSwEn"), click("bPrioNorm"), {reg(27, 0)}, 9, 0},
+        {"CustomScaling", none, click("cbCustomScale"), {reg(28, 2)}, 2, 2},
+        {"AutoScaling", none, click("cbAutoScale"), {reg(28, 1)}, 2, 1},
+        {"NoScaling", none, click("cbNoScale"), {reg(28, 0)}, 2, 0},
+        {"Hdcp14", none, click("hdcp14"), {reg(30, 2)}, 4, 2},
+        {"Hdcp22", none, click("hdcp22"), {reg(30, 3)}, 4, 3},
+        {"AudioStereo", click("cbFull"), click("cb2cForce"), {reg(34, 1)}, 14, 1, true},
+        {"Audio51", click("cbFull"), click("cb51"), {reg(34, 2)}, 14, 2, true},
+        {"Audio71", click("cb51"), click("cbFull"), {reg(34, 3)}, 14, 3, true},
+        {"AudioNative", click("cbFull"), click("cbAudioNative"), {reg(34, 4)}, 14, 4, true},
+        {"AudioTopMax", click("cbFull"), click("cbAudioTop"), {reg(34, 5)}, 14, 5, true},
+        {"Bt2020On", check("cbBt2020", false), check("cbBt2020", true), {reg(35, 1)}, 15, 1},
+        {"YcbcrRemovalOff", check("cbYUV", true), check("cbYUV", false), {reg(36, 0)}, 16, 0},
+        {"No3dOn", check("cb3D", false), check("cb3D", true), {reg(37, 1)}, 17, 1},
+        {"HdrAndHlg",
+         [](MainWindow& w) {
+             Ui::MainWindow& ui = *w.form();
+             ui.cbHlg->setChecked(true);
+             ui.cbHdr->setChecked(false);
+         },
+         check("cbHdr", true),
+         {reg(38, 3)},
+         18,
+         3},
+        {"HlgOnly",
+         [](MainWindow& w) {
+             Ui::MainWindow& ui = *w.form();
+             ui.cbHdr->setChecked(false);
+             ui.cbHlg->setChecked(false);
+         },
+         click("cbHlg"),
+         {reg(38, 2)},
+         18,
+         2},
+        {"DolbyVisionBits",
+         [](MainWindow& w) {
+             Ui::MainWindow& ui = *w.form();
+             ui.cbDv->setChecked(true);
+             ui.cbDvRemove->setChecked(false);
+             ui.cbDvLimit->setChecked(false);
+         },
+         click("cbDvLimit"),
+         {reg(39, 5)},
+         19,
+         5},
+        {"HdrCustom", check("cbHdrCustom", false), click("cbHdrCustom"), {reg(40, 1)}, 20, 1},
+        {"HdrDisable",
+         check("cbHdrDisable", false),
+         click("cbHdrDisable"),
+         {reg(41, 1)},
+         21,
+         1,
+         true},
+        {"AviCustom", check("cbAviCustom", false), click("cbAviCustom"), {reg(42, 1)}, 22, 1},
+        {"AviDisable",
+         check("cbAviDisable", false),
+         click("cbAviDisable"),
+         {reg(43, 1)},
+         23,
+         1,
+         true},
+        {"VsiCustom", check("cbVsiCustom", false), click("cbVsiCustom"), {reg(44, 1)}, 24, 1},
+        {"VsiDisable",
+         check("cbVsiDisable", false),
+         click("cbVsiDisable"),
+         {reg(45, 1)},
+         25,
+         1,
+         true},
+        {"Preset4k30",
+         pick("cmbPreset4k30", 0),
+         pick("cmbPreset4k30", 2),
+         {reg(46, 3)},
+         std::nullopt,
+         0,
+         true},
+        {"Preset4k60",
+         pick("cmbPreset4k60", 0),
+         pick("cmbPreset4k60", 1),
+         {reg(47, 4)},
+         std::nullopt,
+         0,
+         true},
+        {"Preset4k60Hdr",
+         pick("cmbPreset4k60Hdr", 0),
+         pick("cmbPreset4k60Hdr", 2),
+         {reg(48, 5)},
+         std::nullopt,
+         0,
+         true},
+        {"PresetAutosense",
+         pick("cmbPreset4k60Hdr", 1),
+         pick("cmbPreset4k60Hdr", 0),
+         {reg(48, 8)},
+         std::nullopt,
+         0,
+         true},
+        {"LogoLedOff", none, click("disableLed"), {reg(50, 0)}, 30, 0},
+        {"LogoLedOn", none, click("enableLed"), {reg(50, 1)}, 30, 1},
+        {"CecOff", check("cbCec", true), check("cbCec", false), {reg(56, 0)}, 36, 0},
+        {"CecAudioSystem", pick("cmbLa", 0), pick("cmbLa", 1), {reg(57, 1)}, std::nullopt, 0, true},
+        {"HtpcOn", none, click("cbHtpcEnable"), {reg(58, 1)}, 38, 1},
+        {"HtpcOff", none, click("cbHtpcDisable"), {reg(58, 0)}, 38, 0},
+        {"HotPlug", none, click("pbHotPlug"), {reg(62, 1)}, std::nullopt},
+        {"BaudRate115200",
+         pick("cmbBaudRate", 0),
+         pick("cmbBaudRate", 3),
+         {reg(66, 3)},
+         std::nullopt,
+         0,
+         true},
+        {"ArcHbr", check("cbArcAllowHbr", false), click("cbArcAllowHbr"), {reg(67, 1)}, 43, 1},
+        {"NoUpscaling",
+         check("cbAutoScaleNoUpscale", false),
+         click("cbAutoScaleNoUpscale"),
+         {reg(68, 1)},
+         46,
+         1},
+        {"AudioLevelsAsLowBytes",
+         [](MainWindow& w) {
+             Ui::MainWindow& ui = *w.form();
+             ui.sbAudioVolume->setValue(-6);
+             ui.sbAudioBass->setValue(5);
+             ui.sbAudioTreble->setValue(-3);
+         },
+         click("pbAudioVolume"),
+         {reg(69, 0xFA), reg(70, 0x05), reg(71, 0xFD)},
+         std::nullopt,
+         0,
+         true},
+        {"MuteBotAudio", none, click("cbMuteBotAudioOn"), {reg(72, 1)}, 50, 1},
+        {"UnmuteBotAudio", none, click("cbMuteBotAudioOff"), {reg(72, 0)}, 50, 0},
+        {"HdrOptionBits",
+         [](MainWindow& w) {
+             Ui::MainWindow& ui = *w.form();
+             ui.cbHlgOptionDisable->setChecked(false);
+             ui.cbHdr10OptionDisable->setChecked(false);
+         },
+         click("cbHdr10OptionDisable"),
+         {reg(73, 2)},
+         51,
+         2,
+         true},
+    };
+    return cases;
+}
+
+class SettingTest : public GuiSettingsTest, public ::testing::WithParamInterface<SettingCase> {};
+
+TEST_P(SettingTest, SendsItsRegisterAndKeepsTheMirrorByte) {
+    const SettingCase& c = GetParam();
+    c.prepare(*window_);
+    box_.clearTrace();
+    if (c.epByte) {
+        window_->epState[*c.epByte] = 0xAA;
+    }
+    c.act(*window_);
+    EXPECT_EQ(box_.requests(), c.sent);
+    if (c.epByte) {
+        EXPECT_EQ(window_->epState[*c.epByte], c.epValue);
+    }
+    EXPECT_TRUE(ui().statusbar->currentMessage().isEmpty());
+}
+
+TEST_P(SettingTest, BeforeTheStartUpHasFinishedSendsNothing) {
+    const SettingCase& c = GetParam();
+    c.prepare(*window_);
+    window_->settingsReady = 0;
+    box_.clearTrace();
+    if (c.epByte) {
+        window_->epState[*c.epByte] = 0xAA;
+    }
+    c.act(*window_);
+    EXPECT_TRUE(box_.requests().empty());
+    if (c.epByte) {
+        // A gated slot does nothing at all; the others still keep the byte.
+        EXPECT_EQ(window_->epState[*c.epByte], c.gated ? 0xAA : c.epValue);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RegisterMap, SettingTest, ::testing::ValuesIn(settingCases()),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(GuiSettingsTest, AudioChoiceThatIsAlreadyTheBoxsSendsNothing) {
+    ui().cb51->click();
+    ASSERT_EQ(window_->epState[14], 2);
+    box_.clearTrace();
+    ui().cb51->click();
+    EXPECT_TRUE(box_.requests().empty());
+}
+
+TEST_F(GuiSettingsTest, NoHdcpChoiceSendsNothing) {
+    ui().buttonGroup_4->setExclusive(false);
+    ui().hdcp14->setChecked(false);
+    ui().hdcp22->setChecked(false);
+    window_->epState[4] = 0xAA;
+    QMetaObject::invokeMethod(window_.get(), "SetHDCP_Version");
+    EXPECT_TRUE(box_.requests().empty());
+    EXPECT_EQ(window_->epState[4], 0xAA);
+}
+
+TEST_F(GuiSettingsTest, FailedWriteStillKeepsTheChoiceInTheMirror) {
+    ui().cbAutoScaleNoUpscale->setChecked(false);  // connected through clicked(): sends nothing
+    box_.server().command("fault echo");
+    ui().cbAutoScaleNoUpscale->click();
+    EXPECT_EQ(window_->epState[46], 1);
+    EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("Error Writing values"));
+}
+
+struct ResetCase {
+    const char* name;
+    const char* word;
+    bool clearSettings;
+    bool clearEdid;
+    std::vector<Bytes> sent;
+    const char* message;  // status bar, empty for none
+    bool cleared;
+};
+
+void PrintTo(const ResetCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ResetTest : public GuiSettingsTest, public ::testing::WithParamInterface<ResetCase> {};
+
+TEST_P(ResetTest, NeedsTheWordAndAChoice) {
+    const ResetCase& c = GetParam();
+    ui().leReset->setText(QString::fromLatin1(c.word));
+    ui().cbClearSettings->setChecked(c.clearSettings);
+    ui().cbClearEdid->setChecked(c.clearEdid);
+    ui().pbReset->click();
+    EXPECT_EQ(box_.requests(), c.sent);
+    EXPECT_EQ(ui().statusbar->currentMessage(), QString::fromLatin1(c.message));
+    EXPECT_EQ(ui().leReset->text().isEmpty(), c.cleared || std::string(c.word).empty());
+    EXPECT_EQ(ui().cbClearSettings->isChecked(), c.cleared ? false : c.clearSettings);
+    EXPECT_EQ(ui().cbClearEdid->isChecked(), c.cleared ? false : c.clearEdid);
+}
+
+const char* const kWordMissing = "Type RESET into the text box and click OK";
+
+INSTANTIATE_TEST_SUITE_P(
+    FactoryReset, ResetTest,
+    ::testing::Values(
+        ResetCase{"Both", "RESET", true, true, {reg(63, 3)}, "", true},
+        ResetCase{"Settings", "RESET", true, false, {reg(63, 2)}, "", true},
+        ResetCase{"Edid", "RESET", false, true, {reg(63, 1)}, "", true},
+        ResetCase{
+            "NoChoice", "RESET", false, false, {}, "Choose the reset from the checkboxes", true},
+        ResetCase{"LowerCase", "reset", true, true, {}, kWordMissing, false},
+        ResetCase{"TrailingBlank", "RESET ", true, true, {}, kWordMissing, false},
+        ResetCase{"Empty", "", true, false, {}, kWordMissing, false}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(GuiSettingsTest, EpStateBlockSendsTheFirst40Bytes) {
+    for (std::size_t i = 0; i < window_->epState.size(); ++i) {
+        window_->epState[i] = static_cast<std::uint8_t>(i);
+    }
+    QMetaObject::invokeMethod(window_.get(), "SetEPState");
+    Bytes expected = {0x10, 0x28, 0xE2};
+    for (std::uint8_t i = 0; i < 40; ++i) {
+        expected.push_back(i);
+    }
+    EXPECT_EQ(box_.requests(), std::vector<Bytes>{expected});
+}
+
+}  // namespace
