@@ -1,13 +1,8 @@
 #include "StartupReadback.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace gui::readback {
-
-std::uint8_t byteAt(Page page, std::size_t offset) {
-    return offset < page.size() ? page[offset] : 0;
-}
 
 bool bitAt(Page page, std::size_t offset, int bit) {
     return ((byteAt(page, offset) >> bit) & 1) != 0;
@@ -15,18 +10,6 @@ bool bitAt(Page page, std::size_t offset, int bit) {
 
 std::uint16_t wordBe(Page page, std::size_t offset) {
     return static_cast<std::uint16_t>(byteAt(page, offset) << 8 | byteAt(page, offset + 1));
-}
-
-std::uint16_t wordLe(Page page, std::size_t offset) {
-    return static_cast<std::uint16_t>(byteAt(page, offset + 1) << 8 | byteAt(page, offset));
-}
-
-std::string textAt(Page page, std::size_t offset) {
-    std::string text;
-    for (std::size_t i = offset; i < page.size() && page[i] != 0; ++i) {
-        text.push_back(static_cast<char>(page[i]));
-    }
-    return text;
 }
 
 std::string firmwareVersion(Page page0) {
@@ -81,15 +64,7 @@ std::optional<std::string> storedInfoframe(Page page, std::uint8_t type, std::ui
     if (page.size() <= kStart + 1 || page[kStart] != type || page[kStart + 1] != version) {
         return std::nullopt;
     }
-    const std::size_t wanted = std::size_t{byteAt(page, kStart + 2)} + 4;
-    const std::size_t count = std::min(wanted, page.size() - kStart);
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, i == 0 ? "%02x" : ":%02x", page[kStart + i]);
-        text += hex;
-    }
-    return text;
+    return boxstatus::infoframeDump(page, kStart);
 }
 
 std::string osdCustomText(Page page12) {

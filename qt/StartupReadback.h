@@ -9,9 +9,11 @@
 #include <span>
 #include <string>
 
+#include "status/PageBytes.h"
+
 namespace gui::readback {
 
-using Page = std::span<const std::uint8_t>;
+using Page = boxstatus::Bytes;
 
 struct PageRead {
     std::uint8_t page;
@@ -35,13 +37,14 @@ inline constexpr std::array<PageRead, 13> kStartupPageReads = {{
     {65, 41},
 }};
 
-std::uint8_t byteAt(Page page, std::size_t offset);
+// Bounded byte access, shared with the status poll: byteAt, wordLe (low byte
+// first) and textAt (the zero-terminated text from an offset).
+using boxstatus::byteAt;
+using boxstatus::textAt;
+using boxstatus::wordLe;
 bool bitAt(Page page, std::size_t offset, int bit);
-// 16-bit values: wordBe high byte first, wordLe low byte first.
+// 16-bit value, high byte first.
 std::uint16_t wordBe(Page page, std::size_t offset);
-std::uint16_t wordLe(Page page, std::size_t offset);
-// The zero-terminated text from offset, ending at the page's end at the latest.
-std::string textAt(Page page, std::size_t offset);
 
 // Page 0: the firmware version text when it begins with "FW", else empty.
 std::string firmwareVersion(Page page0);
