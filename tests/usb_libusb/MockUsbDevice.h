@@ -46,7 +46,7 @@ struct DeviceSpec {
     int address = 2;  // device number on the bus
     std::uint16_t vendorId = 0x10C4;
     std::uint16_t productId = 0xEA61;
-    std::string manufacturer = "Silicon Labs";
+    std::string manufacturer = "USB bridge";
     std::string product = "VORTILAN2";
     std::string serial = "2026";
     std::uint8_t outEndpoint = 0x02;
