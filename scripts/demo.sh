@@ -21,12 +21,21 @@ fi
 
 scripts/deps.sh
 cmake -S . -B "$BUILD_DIR" -G Ninja
-cmake --build "$BUILD_DIR" --target vortilan2-emu VORTILAN2-GUI
+cmake --build "$BUILD_DIR" --target vortilan2-emu vortilan2-box VORTILAN2-GUI
 
 trace="${TMPDIR:-/tmp}/vortilan2-demo-trace.log"
 : >"$trace"
 . scripts/emulated-box.sh
 start_emulated_box "$BUILD_DIR" "$STATE" "$trace"
 
-echo "demo: emulated box on $box_socket; its traffic: tail -f $trace"
+box="$(cd "$BUILD_DIR" && pwd)/bin/vortilan2-box $box_control"
+cat <<EOF
+demo: emulated box on $box_socket; its traffic: tail -f $trace
+demo: move the box's switches and remote from another terminal while the window is open:
+  $box edidswitch fixed        (or automix, custom)
+  $box input top               (or bot, thru, swap)
+  $box hdcpswitch 1.4          (or soft, 2.2)
+  $box state sdr               (or default, hlg, nosignal, onetv)
+  $box help                    (every command)
+EOF
 VORTILAN2_EMULATOR="$box_socket" "$BUILD_DIR/bin/VORTILAN2-GUI"

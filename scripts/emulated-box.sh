@@ -4,11 +4,13 @@
 #
 # starts BUILD_DIR/bin/vortilan2-emu in the named state on a socket in a
 # temporary directory of its own (TRACE: a trace file, or "quiet"), waits
-# until it listens, and sets $box_dir and $box_socket. The emulator is stopped
+# until it listens, and sets $box_dir, $box_socket and $box_control (its
+# control socket, for BUILD_DIR/bin/vortilan2-box). The emulator is stopped
 # and the directory removed when the calling script exits.
 
 box_dir=
 box_socket=
+box_control=
 box_pid=
 
 stop_emulated_box() {
@@ -27,6 +29,7 @@ start_emulated_box() {
     local build_dir=$1 state=$2 trace=$3
     box_dir=$(mktemp -d "${TMPDIR:-/tmp}/vortilan2-box.XXXXXX")
     box_socket="$box_dir/box.sock"
+    box_control="$box_dir/control.sock"
     trap stop_emulated_box EXIT
     trap 'exit 130' INT TERM
 
@@ -34,7 +37,8 @@ start_emulated_box() {
     if [ "$trace" != quiet ]; then
         trace_args=(--trace "$trace")
     fi
-    "$build_dir/bin/vortilan2-emu" --state "$state" "${trace_args[@]}" "$box_socket" \
+    "$build_dir/bin/vortilan2-emu" --state "$state" "${trace_args[@]}" \
+        --control "$box_control" "$box_socket" \
         </dev/null >"$box_dir/control.log" 2>&1 &
     box_pid=$!
     for _ in $(seq 100); do

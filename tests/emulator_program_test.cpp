@@ -191,6 +191,46 @@ TEST_F(EmuProgram, QuitCommandEndsItAndTheTraceFileHasTheTraffic) {
     std::filesystem::remove(traceFile);
 }
 
+// Runs vortilan2-box with the arguments; its exit status and standard output.
+std::pair<int, std::string> runBoxCommand(const std::vector<std::string>& args) {
+    std::string command = VORTILAN2_BOX_PROGRAM;
+    for (const std::string& a : args) {
+        command += " '" + a + "'";
+    }
+    command += " 2>/dev/null";
+    std::FILE* out = ::popen(command.c_str(), "r");
+    if (out == nullptr) {
+        return {-1, {}};
+    }
+    std::string text;
+    char chunk[512];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, out)) > 0;) {
+        text.append(chunk, n);
+    }
+    const int status = ::pclose(out);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+TEST_F(EmuProgram, BoxCommandDrivesTheRunningEmulatorFromAnotherProcess) {
+    start({"--quiet"});
+    struct Case {
+        std::vector<std::string> args;
+        int exitStatus;
+        std::string replyStart;
+    };
+    const Case cases[] = {
+        {{controlPath, "edidswitch", "fixed"}, 0, "ok"},
+        {{controlPath, "show", "S"}, 0, "S[ 0] 01 00 01 02 "},
+        {{controlPath, "nonesuch"}, 1, "error"},
+        {{tempPath("nobody"), "help"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        const auto [status, reply] = runBoxCommand(c.args);
+        EXPECT_EQ(status, c.exitStatus) << c.args[1];
+        EXPECT_EQ(reply.substr(0, c.replyStart.size()), c.replyStart) << reply;
+    }
+}
+
 struct ArgumentCase {
     const char* name;
     std::vector<std::string> args;
