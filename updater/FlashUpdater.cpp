@@ -33,13 +33,14 @@ constexpr std::array<ControlLine, 5> kControlLines{{
     {CMD_UPDATE_OK, "Update ok...", 34},
 }};
 
-struct FatalText {
+// A status text and the width it is padded to.
+struct PaddedText {
     const char* text;
     std::size_t width;
 };
 
 // Status texts of fatalError, by code 1 to 8.
-constexpr std::array<FatalText, 8> kFatalTexts{{
+constexpr std::array<PaddedText, 8> kFatalTexts{{
     {"SPI Speed error", 36},
     {"Select Flash error", 36},
     {"Boot error", 36},
@@ -50,13 +51,8 @@ constexpr std::array<FatalText, 8> kFatalTexts{{
     {"Chip Erase error", 37},
 }};
 
-struct PartLine {
-    const char* text;
-    std::size_t width;
-};
-
 // The line drawn before each OSD part, parts 2 to 5.
-constexpr std::array<PartLine, 4> kPartLines{{
+constexpr std::array<PaddedText, 4> kPartLines{{
     {"Writing part 2 ...", 32},
     {"Writing part 3 ...", 32},
     {"Writing part 4 ...", 32},
@@ -264,7 +260,7 @@ bool FlashUpdater::fatalError(std::uint8_t code) {
         return true;
     }
     fatalRaised_ = true;
-    const FatalText& fatal = kFatalTexts[code - 1];
+    const PaddedText& fatal = kFatalTexts[code - 1];
     draw(fatal.text, fatal.width, kStatusRow);
     ui_.messageBox(" ", kCriticalCaption, MessageIcon::Warning);
     link_.closeBox();
@@ -326,7 +322,7 @@ RunEnd FlashUpdater::run() {
                 return fatalEnd(5);
             }
             waitReady();
-            const PartLine& line = kPartLines[part - 1];
+            const PaddedText& line = kPartLines[part - 1];
             draw(line.text, line.width, kPartRow);
             if (!fpgaControl(CMD_FPGA_RESET)) {
                 return fatalEnd(5);
