@@ -77,45 +77,6 @@ QString ScriptedDialogs::saveFileName(QWidget* parent, const QString& caption, c
     return name;
 }
 
-// --- EmulatedBox
-
-EmulatedBox::EmulatedBox(const std::string& serial, const std::string& state) {
-    std::string templ = (std::filesystem::temp_directory_path() / "gui-box-XXXXXX").string();
-    if (::mkdtemp(templ.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    dir_ = templ;
-    socketPath_ = (dir_ / "box.sock").string();
-    emu::ServerOptions options;
-    options.socketPath = socketPath_;
-    options.serial = serial;
-    options.state = state;
-    server_ = std::make_unique<emu::Server>(options);
-    std::string error;
-    if (!server_->start(&error)) {
-        throw std::runtime_error("emulator: " + error);
-    }
-    library_ = usb::createSocketLibrary({socketPath_});
-}
-
-EmulatedBox::~EmulatedBox() {
-    library_.reset();
-    server_->stop();
-    server_.reset();
-    std::error_code error;
-    std::filesystem::remove_all(dir_, error);
-}
-
-std::vector<Bytes> EmulatedBox::requests() {
-    std::vector<Bytes> out;
-    for (const emu::TraceEntry& e : server_->trace().entries()) {
-        if (e.kind == emu::TraceEntry::kRequest || e.kind == emu::TraceEntry::kIgnored) {
-            out.push_back(e.bytes);
-        }
-    }
-    return out;
-}
-
 // --- HookedLibrary
 
 int HookedLibrary::open(std::uint32_t index, usb::Handle* handle) {

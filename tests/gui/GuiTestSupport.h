@@ -16,6 +16,7 @@
 
 #include "emulator/Server.h"
 #include "qt/Dialogs.h"
+#include "tests/support/EmulatedBox.h"
 #include "usb/UsbLibrary.h"
 
 // Readable QStrings in test failure messages.
@@ -65,28 +66,7 @@ private:
 };
 
 // One emulated box on a socket in a temporary directory.
-class EmulatedBox {
-public:
-    explicit EmulatedBox(const std::string& serial = "2026", const std::string& state = "default");
-    ~EmulatedBox();
-    EmulatedBox(const EmulatedBox&) = delete;
-    EmulatedBox& operator=(const EmulatedBox&) = delete;
-
-    // The socket back end, listing this box alone.
-    usb::Library& library() { return *library_; }
-    emu::Server& server() { return *server_; }
-    const std::string& socketPath() const { return socketPath_; }
-
-    // Every write the box received (handled or ignored) since the last clear.
-    std::vector<Bytes> requests();
-    void clearTrace() { server_->trace().clear(); }
-
-private:
-    std::filesystem::path dir_;
-    std::string socketPath_;
-    std::unique_ptr<emu::Server> server_;
-    std::unique_ptr<usb::Library> library_;
-};
+using EmulatedBox = testing_support::EmulatedBox;
 
 // Passes every call on to another library and keeps every write. Before each
 // write, beforeWrite sees the bytes; failQueueChecks makes that many

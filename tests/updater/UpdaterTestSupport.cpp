@@ -58,42 +58,6 @@ std::string packetToken(const std::uint8_t* d, std::size_t n) {
     return "? " + hex;
 }
 
-// --- EmulatedBox
-
-EmulatedBox::EmulatedBox(const std::string& serial) {
-    std::string templ = (std::filesystem::temp_directory_path() / "updater-box-XXXXXX").string();
-    if (::mkdtemp(templ.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    dir_ = templ;
-    socketPath_ = (dir_ / "box.sock").string();
-    emu::ServerOptions options;
-    options.socketPath = socketPath_;
-    options.serial = serial;
-    server_ = std::make_unique<emu::Server>(options);
-    std::string error;
-    if (!server_->start(&error)) {
-        throw std::runtime_error("emulator: " + error);
-    }
-    library_ = usb::createSocketLibrary({socketPath_});
-}
-
-EmulatedBox::~EmulatedBox() {
-    library_.reset();
-    server_->stop();
-    server_.reset();
-    std::error_code error;
-    std::filesystem::remove_all(dir_, error);
-}
-
-std::string EmulatedBox::flash(const std::string& args) {
-    return server_->command("flash " + args);
-}
-
-std::vector<std::uint8_t> EmulatedBox::contents() {
-    return server_->withBox([](emu::Box& box) { return box.flash().contents(); });
-}
-
 // --- RecordingLibrary
 
 std::vector<Bytes> RecordingLibrary::writes() const {

@@ -15,6 +15,7 @@
 
 #include "emulator/Server.h"
 #include "emulator/flash/FlashProtocol.h"
+#include "tests/support/EmulatedBox.h"
 #include "tests/support/ManualClock.h"
 #include "updater/UpdaterUi.h"
 #include "usb/UsbLibrary.h"
@@ -40,28 +41,7 @@ std::string packetToken(const std::uint8_t* data, std::size_t size);
 
 // A box emulator serving one box on a socket in a temporary directory,
 // reached through the USB layer's socket back end.
-class EmulatedBox {
-public:
-    explicit EmulatedBox(const std::string& serial = "2026");
-    ~EmulatedBox();
-    EmulatedBox(const EmulatedBox&) = delete;
-    EmulatedBox& operator=(const EmulatedBox&) = delete;
-
-    // The socket back end on this box alone.
-    usb::Library& library() { return *library_; }
-    const std::string& socketPath() const { return socketPath_; }
-    emu::Server& server() { return *server_; }
-    // A flash control line (without the word "flash"); the reply.
-    std::string flash(const std::string& args);
-    // A copy of the box's flash.
-    std::vector<std::uint8_t> contents();
-
-private:
-    std::filesystem::path dir_;
-    std::string socketPath_;
-    std::unique_ptr<emu::Server> server_;
-    std::unique_ptr<usb::Library> library_;
-};
+using EmulatedBox = testing_support::EmulatedBox;
 
 // Passes every call on to another library; traces each write and counts calls.
 class RecordingLibrary final : public usb::Library {
