@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "benchmarks/CpuTime.h"
 #include "emulator/Server.h"
 #include "updater/FlashUpdater.h"
 #include "updater/ImageFile.h"
@@ -107,12 +108,6 @@ public:
     int status = -1;
 };
 
-double threadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 double processCpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -192,11 +187,11 @@ int main(int argc, char** argv) {
     updater::FlashUpdater updater(library, clock, ui, {dir});
 
     const double processCpuBefore = processCpuSeconds();
-    const double cpuBefore = threadCpuSeconds();
+    const double cpuBefore = bench::threadCpuMs() / 1e3;
     const auto start = SteadyClock::now();
     const updater::RunEnd end = updater.run();
     const double wall = std::chrono::duration<double>(SteadyClock::now() - start).count();
-    const double cpu = threadCpuSeconds() - cpuBefore;
+    const double cpu = bench::threadCpuMs() / 1e3 - cpuBefore;
     const double processCpu = processCpuSeconds() - processCpuBefore;
 
     if (server) {

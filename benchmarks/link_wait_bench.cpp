@@ -1,7 +1,6 @@
 // What the utility's answer wait costs the host: one exchange that never gets
 // its answer (the whole 4000 ms window) and the round trip of answered
 // exchanges, against the emulated box on a socket.
-#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -9,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "benchmarks/CpuTime.h"
 #include "emulator/Server.h"
 #include "link/BoxCommands.h"
 #include "link/UsbLink.h"
@@ -23,18 +23,6 @@ public:
         std::fprintf(stderr, "warning: %s\n", text.c_str());
     }
 };
-
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-double processCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 double wallMs(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
@@ -71,13 +59,13 @@ int main() {
     constexpr int kAnswered = 500;
     boxlink::Answer answer{};
     auto start = std::chrono::steady_clock::now();
-    double cpu0 = threadCpuMs();
+    double cpu0 = bench::threadCpuMs();
     int failed = 0;
     for (int i = 0; i < kAnswered; ++i) {
         failed += commands.readStatusBlock(answer, 64) ? 0 : 1;
     }
     const double answeredWall = wallMs(start);
-    const double answeredCpu = threadCpuMs() - cpu0;
+    const double answeredCpu = bench::threadCpuMs() - cpu0;
     std::printf("answered exchanges:   %d (%d failed)\n", kAnswered, failed);
     std::printf("  round trip:         %.1f us per exchange\n", answeredWall * 1e3 / kAnswered);
     std::printf("  host CPU:           %.1f us per exchange\n", answeredCpu * 1e3 / kAnswered);
@@ -85,12 +73,12 @@ int main() {
     // One exchange that never gets its answer.
     server.command("fault noanswer 1");
     start = std::chrono::steady_clock::now();
-    cpu0 = threadCpuMs();
-    const double process0 = processCpuMs();
+    cpu0 = bench::threadCpuMs();
+    const double process0 = bench::processCpuMs();
     const bool ok = commands.readStatusBlock(answer, 64);
     const double silentWall = wallMs(start);
-    const double silentCpu = threadCpuMs() - cpu0;
-    const double silentProcess = processCpuMs() - process0;
+    const double silentCpu = bench::threadCpuMs() - cpu0;
+    const double silentProcess = bench::processCpuMs() - process0;
     std::printf("unanswered exchange:  %s after %.0f ms\n", ok ? "answered (unexpected)" : "failed",
                 silentWall);
     std::printf("  host CPU:           %.1f ms of the waiting thread = %.2f%% of one core\n",

@@ -1,6 +1,5 @@
 // What one status tick of the main window costs: the exchanges it makes and
 // the host CPU time it takes, against the emulated box on a socket.
-#include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -10,18 +9,13 @@
 #include <filesystem>
 #include <string>
 
+#include "benchmarks/CpuTime.h"
 #include "emulator/Server.h"
 #include "qt/Dialogs.h"
 #include "qt/MainWindow.h"
 #include "usb/SocketLibrary.h"
 
 namespace {
-
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 std::size_t requestsSince(emu::Server& server, std::size_t mark) {
     std::size_t n = 0;
@@ -60,14 +54,14 @@ int main(int argc, char** argv) {
     auto runTicks = [&](int ticks, const char* what) {
         const std::size_t mark = server.trace().total();
         const auto start = std::chrono::steady_clock::now();
-        const double cpu0 = threadCpuMs();
+        const double cpu0 = bench::threadCpuMs();
         window.startStatusTimer(MainWindow::kStatusIntervalMs);
         for (int i = 0; i < ticks; ++i) {
             QTimerEvent event(window.statusTimer());
             QCoreApplication::sendEvent(&window, &event);
         }
         window.stopStatusTimer();
-        const double cpu = threadCpuMs() - cpu0;
+        const double cpu = bench::threadCpuMs() - cpu0;
         const double wall =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
@@ -84,7 +78,7 @@ int main(int argc, char** argv) {
     // also writes the changed input back once.
     const std::size_t mark = server.trace().total();
     const auto start = std::chrono::steady_clock::now();
-    const double cpu0 = threadCpuMs();
+    const double cpu0 = bench::threadCpuMs();
     constexpr int kTicks = 100;
     window.startStatusTimer(MainWindow::kStatusIntervalMs);
     for (int i = 0; i < kTicks; ++i) {
@@ -94,7 +88,7 @@ int main(int argc, char** argv) {
         QCoreApplication::sendEvent(&window, &event);
     }
     window.stopStatusTimer();
-    const double cpu = threadCpuMs() - cpu0;
+    const double cpu = bench::threadCpuMs() - cpu0;
     const double wall =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("box changing every tick: %d ticks\n", kTicks);
