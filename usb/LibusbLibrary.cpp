@@ -33,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "KeptTimeouts.h"
 #include "UsbLibrary.h"
 
 namespace usb {
@@ -327,7 +328,7 @@ private:
     std::vector<libusb_device*> boxes_;
 };
 
-class LibusbLibrary final : public Library {
+class LibusbLibrary final : public KeptTimeoutsLibrary {
 public:
     LibusbLibrary() = default;
     LibusbLibrary(const LibusbLibrary&) = delete;
@@ -514,7 +515,7 @@ public:
         }
         std::unique_lock dl(d->mutex);
         if (d->queue.empty() && !d->gone) {
-            d->changed.wait_for(dl, std::chrono::milliseconds(readTimeoutMs_),
+            d->changed.wait_for(dl, std::chrono::milliseconds(readTimeoutMs()),
                                 [&] { return !d->queue.empty() || d->gone; });
         }
         if (d->queue.empty()) {
@@ -550,7 +551,7 @@ public:
         int transferred = 0;
         // One bulk OUT transfer. libusb takes 0 as "no time-out"; the contract's
         // 0 means "do not wait", so it gets the shortest one.
-        const unsigned timeout = std::max<std::uint32_t>(writeTimeoutMs_, 1);
+        const unsigned timeout = std::max<std::uint32_t>(writeTimeoutMs(), 1);
         const int r = libusb_bulk_transfer(d->handle, d->outEndpoint, bytes.data(),
                                            static_cast<int>(count), &transferred, timeout);
         *bytesWritten = static_cast<std::uint32_t>(std::max(transferred, 0));
@@ -606,23 +607,6 @@ public:
             }
         }
         return r == LIBUSB_SUCCESS ? Ok : DeviceIoFailed;
-    }
-
-    int setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override {
-        std::lock_guard lock(mutex_);
-        readTimeoutMs_ = readMs;
-        writeTimeoutMs_ = writeMs;
-        return Ok;
-    }
-
-    int getTimeouts(std::uint32_t* readMs, std::uint32_t* writeMs) override {
-        std::lock_guard lock(mutex_);
-        if (readMs == nullptr || writeMs == nullptr) {
-            return InvalidParameter;
-        }
-        *readMs = readTimeoutMs_;
-        *writeMs = writeTimeoutMs_;
-        return Ok;
     }
 
     int checkRxQueue(Handle handle, std::uint32_t* bytesInQueue,
@@ -775,8 +759,6 @@ private:
     std::atomic<bool> stopEvents_{false};
     std::map<Handle, std::unique_ptr<OpenDevice>> open_;
     Handle nextHandle_ = 1;
-    std::uint32_t readTimeoutMs_ = kDefaultTimeoutMs;
-    std::uint32_t writeTimeoutMs_ = kDefaultTimeoutMs;
 };
 
 }  // namespace

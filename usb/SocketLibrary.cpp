@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 
+#include "KeptTimeouts.h"
 #include "SocketFrame.h"
 
 namespace usb {
@@ -202,7 +203,7 @@ struct Connection {
     }
 };
 
-class SocketLibrary final : public Library {
+class SocketLibrary final : public KeptTimeoutsLibrary {
 public:
     explicit SocketLibrary(std::vector<std::string> paths) : paths_(std::move(paths)) {}
 
@@ -289,7 +290,7 @@ public:
             return InvalidParameter;
         }
         if (c->queue.empty()) {
-            const auto deadline = SteadyClock::now() + std::chrono::milliseconds(readTimeoutMs_);
+            const auto deadline = SteadyClock::now() + std::chrono::milliseconds(readTimeoutMs());
             c->pump(0);
             while (c->queue.empty() && !c->gone) {
                 const int left = msLeft(deadline);
@@ -333,7 +334,7 @@ public:
         const auto bytes =
             frame::encode(frame::kWrite, static_cast<const std::uint8_t*>(buffer), count);
         if (!sendAll(c->fd, bytes,
-                     static_cast<int>(std::min<std::uint32_t>(writeTimeoutMs_, INT32_MAX)))) {
+                     static_cast<int>(std::min<std::uint32_t>(writeTimeoutMs(), INT32_MAX)))) {
             c->markGone();
             return WriteError;
         }
@@ -362,23 +363,6 @@ public:
             c->markGone();
             return DeviceIoFailed;
         }
-        return Ok;
-    }
-
-    int setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) override {
-        std::lock_guard lock(mutex_);
-        readTimeoutMs_ = readMs;
-        writeTimeoutMs_ = writeMs;
-        return Ok;
-    }
-
-    int getTimeouts(std::uint32_t* readMs, std::uint32_t* writeMs) override {
-        std::lock_guard lock(mutex_);
-        if (readMs == nullptr || writeMs == nullptr) {
-            return InvalidParameter;
-        }
-        *readMs = readTimeoutMs_;
-        *writeMs = writeTimeoutMs_;
         return Ok;
     }
 
@@ -411,8 +395,6 @@ private:
     std::mutex mutex_;
     std::map<Handle, std::unique_ptr<Connection>> open_;
     Handle nextHandle_ = 1;
-    std::uint32_t readTimeoutMs_ = kDefaultTimeoutMs;
-    std::uint32_t writeTimeoutMs_ = kDefaultTimeoutMs;
 };
 
 }  // namespace
