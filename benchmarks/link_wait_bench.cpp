@@ -1,18 +1,16 @@
 // What the utility's answer wait costs the host: one exchange that never gets
 // its answer (the whole 4000 ms window) and the round trip of answered
 // exchanges, against the emulated box on a socket.
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "benchmarks/CpuTime.h"
 #include "emulator/Server.h"
 #include "link/BoxCommands.h"
 #include "link/UsbLink.h"
-#include "usb/SocketLibrary.h"
+#include "tests/support/EmulatedBox.h"
 
 namespace {
 
@@ -32,21 +30,10 @@ double wallMs(std::chrono::steady_clock::time_point since) {
 }  // namespace
 
 int main() {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("v2-wait-bench-" + std::to_string(::getpid())))
-            .string();
-    emu::ServerOptions options;
-    options.socketPath = path;
-    emu::Server server(options);
-    std::string error;
-    if (!server.start(&error)) {
-        std::fprintf(stderr, "cannot start the emulated box: %s\n", error.c_str());
-        return 1;
-    }
-
-    auto library = usb::createSocketLibrary({path});
+    testing_support::EmulatedBox box;
+    emu::Server& server = box.server();
     QuietUi ui;
-    boxlink::UsbLink link(*library, usb::systemClock(), ui);
+    boxlink::UsbLink link(box.library(), usb::systemClock(), ui);
     std::uint8_t settingsReady = 1;
     boxlink::BoxCommands commands(link, ui, settingsReady);
     std::uint32_t number = 0;
@@ -87,6 +74,5 @@ int main() {
                 silentProcess, 100.0 * silentProcess / silentWall);
 
     link.closeLink();
-    server.stop();
     return ok ? 1 : 0;
 }
