@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing need,
-# skipping those already installed.
+# skipping those already installed. Packages named as arguments are installed
+# as well (scripts/fuzz.sh asks for clang that way).
 set -euo pipefail
 
 packages=(
@@ -20,6 +21,7 @@ packages=(
     xvfb
     xauth
     fonts-dejavu-core
+    "$@"
 )
 
 missing=()
