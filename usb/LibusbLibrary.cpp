@@ -33,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "DeviceLock.h"
 #include "KeptTimeouts.h"
 #include "UsbLibrary.h"
 
@@ -80,6 +81,7 @@ struct OpenDevice {
     unsigned char inEndpoint = 0;
     unsigned char outEndpoint = 0;
     int inPacketSize = kDefaultPacketSize;
+    std::unique_ptr<DeviceLock> lock;  // held while the device is open
 
     // Everything below is shared with the event thread and guarded by mutex.
     std::mutex mutex;
@@ -431,6 +433,10 @@ public:
         if (openHandleOf(device) != nullptr) {
             return DeviceIoFailed;  // already open here; the interface is claimed
         }
+        auto deviceLock = DeviceLock::acquire(linkNameOf(device));
+        if (deviceLock == nullptr) {
+            return DeviceIoFailed;  // another program has the box
+        }
         BoxInterface interface;
         int r = findInterface(device, &interface);
         if (r != LIBUSB_SUCCESS) {
@@ -438,6 +444,7 @@ public:
         }
 
         auto d = std::make_unique<OpenDevice>();
+        d->lock = std::move(deviceLock);
         d->interfaceNumber = interface.number;
         d->inEndpoint = interface.inEndpoint;
         d->outEndpoint = interface.outEndpoint;

@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 
+#include "DeviceLock.h"
 #include "KeptTimeouts.h"
 #include "SocketFrame.h"
 
@@ -87,6 +88,7 @@ struct Connection {
     bool dropNextRead = false;  // a frame that was half in when the host flushed
     std::string serial;
     std::string description;
+    std::unique_ptr<DeviceLock> lock;  // held while the connection is open
 
     ~Connection() {
         if (fd >= 0) {
@@ -96,6 +98,7 @@ struct Connection {
 
     void markGone() {
         gone = true;
+        lock.reset();  // a box that went away is nobody's any more
         if (fd >= 0) {
             ::close(fd);
             fd = -1;
@@ -261,10 +264,15 @@ public:
         if (index >= paths_.size()) {
             return DeviceNotFound;
         }
+        auto deviceLock = DeviceLock::acquire(paths_[index]);
+        if (deviceLock == nullptr) {
+            return DeviceIoFailed;  // another handle, here or in another program, has the box
+        }
         auto connection = std::make_unique<Connection>();
         if (!connection->start(paths_[index])) {
             return DeviceNotFound;
         }
+        connection->lock = std::move(deviceLock);
         std::lock_guard lock(mutex_);
         const Handle h = nextHandle_++;
         open_[h] = std::move(connection);
