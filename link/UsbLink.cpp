@@ -77,6 +77,26 @@ bool UsbLink::linkRead(std::uint8_t* buffer, std::uint32_t count, std::uint32_t&
     return status == usb::Ok;
 }
 
+const char* describeFailure(LinkFailure failure) {
+    switch (failure) {
+        case LinkFailure::None:
+            return "the box gave an unexpected answer";
+        case LinkFailure::NotOpen:
+            return "the box is not open";
+        case LinkFailure::WriteFailed:
+            return "the request could not be sent to the box";
+        case LinkFailure::QueueCheck:
+            return "the USB receive queue could not be checked";
+        case LinkFailure::NoAnswer:
+            return "no answer from the box";
+        case LinkFailure::ReadFailed:
+            return "the box's answer could not be read";
+        case LinkFailure::ShortAnswer:
+            return "the box's answer was too short";
+    }
+    return "unknown failure";
+}
+
 bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_t minimum,
                        std::uint32_t requestLength) {
     bool result = true;
@@ -84,7 +104,9 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
     std::uint32_t waiting = 0;
     linkBusy_ = 1;
 
+    lastFailure_ = LinkFailure::None;
     if (!isOpen() || boxSilent_) {
+        lastFailure_ = LinkFailure::NotOpen;
         linkBusy_ = 0;
         return false;
     }
@@ -92,6 +114,7 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
 
     std::uint32_t written = 0;
     if (!linkWrite(request, requestLength, written, kExchangeTimeoutMs)) {
+        lastFailure_ = LinkFailure::WriteFailed;
         linkBusy_ = 0;
         return false;
     }
@@ -105,6 +128,7 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
         std::uint32_t queueStatus = 0;
         if (library_.checkRxQueue(boxHandle_, &waiting, &queueStatus) != usb::Ok) {
             ui_.showLinkWarning("Error Checking RX Queue");
+            lastFailure_ = LinkFailure::QueueCheck;
             result = false;
             break;
         }
@@ -113,14 +137,19 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
     if (result) {
         if (waiting == 0) {
             result = false;
+            lastFailure_ = LinkFailure::NoAnswer;
             boxSilent_ = stopAfterSilence_;
         } else {
             std::uint8_t local[kMaxAnswer] = {};
             std::uint32_t read = 0;
             result = linkRead(local, kMaxAnswer, read, kExchangeTimeoutMs);
+            if (!result) {
+                lastFailure_ = LinkFailure::ReadFailed;
+            }
             read = std::min(read, kMaxAnswer);
             std::memcpy(answer.data(), local, read);
-            if (read < minimum) {
+            if (result && read < minimum) {
+                lastFailure_ = LinkFailure::ShortAnswer;
                 result = false;
             }
         }

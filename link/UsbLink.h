@@ -18,6 +18,19 @@ inline constexpr std::uint32_t kExchangeTimeoutMs = 4000;
 
 using Answer = std::array<std::uint8_t, kMaxAnswer>;
 
+// Why the last exchange failed, for messages that say so.
+enum class LinkFailure : std::uint8_t {
+    None,
+    NotOpen,      // no box is open (or it went silent earlier in a guarded run)
+    WriteFailed,  // the request could not be sent
+    QueueCheck,   // the receive queue could not be checked
+    NoAnswer,     // nothing came back in time
+    ReadFailed,   // the answer could not be read
+    ShortAnswer,  // fewer bytes came back than the request needs
+};
+// "no answer from the box" and the like.
+const char* describeFailure(LinkFailure failure);
+
 class UsbLink {
 public:
     UsbLink(usb::Library& library, usb::Clock& clock, LinkUi& ui);
@@ -42,6 +55,8 @@ public:
                   std::uint32_t requestLength);
 
     bool linkBusy() const { return linkBusy_ != 0; }
+    // Why the last transact() failed; None after one that succeeded.
+    LinkFailure lastFailure() const { return lastFailure_; }
 
     // While a SilenceGuard lives, an exchange whose answer did not come at
     // all within its window ends the run: the exchanges after it fail at once
@@ -76,6 +91,7 @@ private:
     usb::Handle boxHandle_ = usb::kInvalidHandle;
     std::uint32_t boxDeviceNumber_ = 0;
     std::uint8_t linkBusy_ = 0;
+    LinkFailure lastFailure_ = LinkFailure::None;
     bool stopAfterSilence_ = false;
     bool boxSilent_ = false;
 };

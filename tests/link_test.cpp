@@ -396,4 +396,62 @@ TEST(CommandGate, RevisionWithoutABoxIsZeroAndSaysSo) {
     EXPECT_TRUE(library.calls().empty());
 }
 
+// Why an exchange failed, as a command line tells its user.
+struct FailureCase {
+    const char* name;
+    std::function<void(ScriptedLibrary&)> script;
+    bool open;
+    boxlink::LinkFailure failure;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LinkFailureReason : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(LinkFailureReason, TheLastExchangeSaysWhyItFailed) {
+    const FailureCase& c = GetParam();
+    ScriptedLibrary library;
+    ManualClock clock;
+    RecordingLinkUi ui;
+    boxlink::UsbLink link(library, clock, ui);
+    if (c.open) {
+        std::uint32_t number = 0;
+        ASSERT_TRUE(link.findBox(boxlink::BOX_SERIAL, number));
+        ASSERT_TRUE(link.openLink(number));
+    }
+    c.script(library);
+    boxlink::Answer answer{};
+    const std::uint8_t request[] = {0x11, 0x02, 0xB9, 0x00};
+    EXPECT_EQ(link.transact(answer, request, 2, sizeof request),
+              c.failure == boxlink::LinkFailure::None);
+    EXPECT_EQ(link.lastFailure(), c.failure);
+    EXPECT_STRNE(boxlink::describeFailure(c.failure), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, LinkFailureReason,
+    ::testing::Values(
+        FailureCase{"Answered",
+                    [](ScriptedLibrary& l) {
+                        l.queueAnswer({0xB9, 1});
+                    },
+                    true, boxlink::LinkFailure::None},
+        FailureCase{"NoBox", [](ScriptedLibrary&) {}, false, boxlink::LinkFailure::NotOpen},
+        FailureCase{"WriteFails", [](ScriptedLibrary& l) { l.failNext("write"); }, true,
+                    boxlink::LinkFailure::WriteFailed},
+        FailureCase{"QueueFails", [](ScriptedLibrary& l) { l.failNext("queue"); }, true,
+                    boxlink::LinkFailure::QueueCheck},
+        FailureCase{"Silent", [](ScriptedLibrary&) {}, true, boxlink::LinkFailure::NoAnswer},
+        FailureCase{"ReadFails",
+                    [](ScriptedLibrary& l) {
+                        l.queueAnswer({0xB9, 1});
+                        l.failNext("read");
+                    },
+                    true, boxlink::LinkFailure::ReadFailed},
+        FailureCase{"OneByte", [](ScriptedLibrary& l) { l.queueAnswer({0xB9}); }, true,
+                    boxlink::LinkFailure::ShortAnswer}),
+    [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
+
 }  // namespace
