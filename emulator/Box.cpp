@@ -114,6 +114,7 @@ constexpr RegisterInfo kRegisters[] = {
     {56, 36, "CEC"},
     {57, 37, "CEC device type"},
     {58, 38, "HTPC mode"},
+    {59, 39, "macro repeat"},
     {66, 42, "RS-232 baud rate"},
     {67, 43, "ARC HBR audio"},
     {68, 46, "auto scaling without upscaling"},
