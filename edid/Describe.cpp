@@ -444,8 +444,7 @@ std::string ouiText(std::uint32_t oui) {
     return textf("%02X-%02X-%02X", oui >> 16 & 0xFF, oui >> 8 & 0xFF, oui & 0xFF);
 }
 
-void describeBlock(Writer& w, const DataBlock& block) {
-    const std::string cut = block.truncated ? " [cut short]" : "";
+void describeBlockContent(Writer& w, const DataBlock& block) {
     switch (block.kind) {
         case BlockKind::Video:
         case BlockKind::Ycbcr420Video:
@@ -457,9 +456,9 @@ void describeBlock(Writer& w, const DataBlock& block) {
                 if (items.empty()) {
                     items.push_back("none");
                 }
-                w.list(block.kind == BlockKind::Video ? "Video (VIC): " + cut
-                                                      : "YCbCr 4:2:0 only (VIC): " + cut,
-                       items);
+                w.list(
+                    block.kind == BlockKind::Video ? "Video (VIC): " : "YCbCr 4:2:0 only (VIC): ",
+                    items);
                 return;
             }
             break;
@@ -475,7 +474,7 @@ void describeBlock(Writer& w, const DataBlock& block) {
                 if (items.empty()) {
                     items.push_back("none");
                 }
-                w.list("YCbCr 4:2:0 also (VIC): " + cut, items, " ");
+                w.list("YCbCr 4:2:0 also (VIC): ", items, " ");
                 return;
             }
             break;
@@ -595,7 +594,14 @@ void describeBlock(Writer& w, const DataBlock& block) {
         text += block.extendedTag >= 0 ? textf(" (extended tag %d)", block.extendedTag)
                                        : textf(" (tag %d)", block.tag);
     }
-    w.line(text + textf(": %d bytes", block.length) + cut);
+    w.line(text + textf(": %d bytes", block.length));
+}
+
+void describeBlock(Writer& w, const DataBlock& block) {
+    describeBlockContent(w, block);
+    if (block.truncated) {
+        w.line(textf("  [cut short: %d bytes claimed, the block ends sooner]", block.length));
+    }
 }
 
 void describeBase(Writer& w, const DecodedEdid& decoded) {
