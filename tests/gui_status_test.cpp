@@ -10,8 +10,13 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTimerEvent>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
+#include <unistd.h>
+
+#include "emulator/Edid.h"
 #include "qt/MainWindow.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ManualClock.h"
@@ -265,6 +270,50 @@ TEST_F(GuiStatusTest, BackOnBotThePort0SourceReturns) {
     EXPECT_EQ(ui().lblAudInfo->text(), QStringLiteral("AUD0: TrueHD Atmos 8ch 48kHz HBR"));
     EXPECT_EQ(ui().lblSpdIf->text(), QStringLiteral("Source Info: Mediabox UHD Player 4K"));
     EXPECT_EQ(ui().lblHdrEotf->text(), QStringLiteral("EOTF: SMPTE ST 2084"));
+}
+
+// The name in an EDID's monitor-name descriptor: up to 13 characters, ended
+// early by a line feed.
+std::string descriptorName(const emu::Edid& edid, std::size_t* at = nullptr) {
+    for (std::size_t d = 54; d < 126; d += 18) {
+        if (edid[d] == 0 && edid[d + 1] == 0 && edid[d + 3] == 0xFC) {
+            if (at != nullptr) {
+                *at = d + 5;
+            }
+            std::string name;
+            for (std::size_t i = d + 5; i < d + 18 && edid[i] != 0x0A; ++i) {
+                name.push_back(static_cast<char>(edid[i]));
+            }
+            return name;
+        }
+    }
+    return {};
+}
+
+// A sink's name reaches lblTx0Sink whole: the TV as shipped, a name one
+// character longer, and one that fills the descriptor without a line feed.
+TEST_F(GuiStatusTest, SinkNamesAreShownWhole) {
+    const emu::Edid shipped = *emu::embeddedEdid("lg-oled-cx-hdmi");
+    tick();
+    EXPECT_EQ(ui().lblTx0Sink->text().toStdString(), descriptorName(shipped));
+    EXPECT_EQ(ui().lblTx0Sink->text(), QStringLiteral("LG TV SSCR"));
+
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("v2-gui-sink-" + std::to_string(::getpid()) + ".bin");
+    for (const std::string name : {"LG TV SSCR2\n  ", "ABCDEFGHIJKLM"}) {
+        emu::Edid edid = shipped;
+        std::size_t at = 0;
+        descriptorName(edid, &at);
+        std::copy(name.begin(), name.end(), edid.begin() + static_cast<std::ptrdiff_t>(at));
+        emu::fixChecksums(edid);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(edid.data()),
+                   static_cast<std::streamsize>(edid.size()));
+        control("sink tx0 " + path.string());
+        tick();
+        EXPECT_EQ(ui().lblTx0Sink->text().toStdString(), name.substr(0, name.find('\n')));
+    }
+    std::filesystem::remove(path);
 }
 
 TEST_F(GuiStatusTest, DefaultBoxShowsDecodedHdrAndDolbyVisionValues) {
