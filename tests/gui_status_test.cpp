@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTimerEvent>
@@ -314,6 +316,37 @@ TEST_F(GuiStatusTest, SinkNamesAreShownWhole) {
         EXPECT_EQ(ui().lblTx0Sink->text().toStdString(), name.substr(0, name.find('\n')));
     }
     std::filesystem::remove(path);
+}
+
+// The audio level spin boxes start with the box's levels, so Send writes what
+// the labels show; a value typed and not sent stays until the box changes.
+TEST_F(GuiStatusTest, AudioLevelSpinBoxesShowTheBoxsLevelsAndKeepAnEdit) {
+    EXPECT_EQ(ui().sbAudioVolume->value(), -10);
+    EXPECT_EQ(ui().sbAudioBass->value(), 2);
+    EXPECT_EQ(ui().sbAudioTreble->value(), -1);
+    EXPECT_EQ(ui().lblAudioVol->text(), QStringLiteral("-10dB"));
+
+    ui().pbAudioVolume->click();
+    EXPECT_EQ(writes(), (std::vector<Bytes>{{0x10, 0x04, 0xE0, 69, 0xF6},
+                                            {0x10, 0x04, 0xE0, 70, 0x02},
+                                            {0x10, 0x04, 0xE0, 71, 0xFF}}));
+
+    box_.clearTrace();
+    ui().sbAudioVolume->setValue(-20);
+    tick();
+    EXPECT_EQ(ui().sbAudioVolume->value(), -20);
+    EXPECT_TRUE(writes().empty());
+
+    control("bass 4");
+    tick();
+    EXPECT_EQ(ui().sbAudioBass->value(), 4);
+    EXPECT_EQ(ui().sbAudioVolume->value(), -20);
+
+    control("volume -30");
+    tick();
+    EXPECT_EQ(ui().sbAudioVolume->value(), -30);
+    EXPECT_EQ(ui().lblAudioVol->text(), QStringLiteral("-30dB"));
+    EXPECT_TRUE(writes().empty());
 }
 
 TEST_F(GuiStatusTest, DefaultBoxShowsDecodedHdrAndDolbyVisionValues) {
