@@ -21,6 +21,7 @@ packages=(
     xvfb
     xauth
     fonts-dejavu-core
+    edid-decode
     "$@"
 )
 
