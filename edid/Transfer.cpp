@@ -111,6 +111,9 @@ bool uploadEdid(BoxAccess& box, std::uint8_t table, const EdidImage& image) {
         if (!link.transact(answer, request.data(), 2, static_cast<std::uint32_t>(request.size())) ||
             answer[0] != boxlink::CMD_EDID_DATA) {
             box.ui.showStatus(kChunkFailed, kNoticeMs);
+            if (link.boxSilent()) {
+                break;  // nothing more reaches the box; the commit fails at once
+            }
         }
         box.clock.sleepMs(kUploadPauseMs);
     }

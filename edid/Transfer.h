@@ -84,8 +84,8 @@ bool readEdid(BoxAccess& box, EdidSource source, std::string& hexText);
 // Uploads the image into a table in 32 chunks of 8 bytes, 30 ms apart, and
 // commits it. A chunk that fails is reported and the upload goes on. The
 // result is whether the commit succeeded. Once the box stops answering
-// altogether, the rest fails at once. Sends whatever table it is given: see
-// isCustomTable().
+// altogether, nothing more is sent and the commit fails. Sends whatever
+// table it is given: see edid::uploadAllowed().
 bool uploadEdid(BoxAccess& box, std::uint8_t table, const EdidImage& image);
 
 }  // namespace edid
