@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "States.h"
 #include "emulator/flash/FlashProtocol.h"
@@ -191,6 +192,22 @@ const TaggedKind* findTagged(std::uint8_t command) {
     return nullptr;
 }
 
+// Pages 2 and 4 show the second path with the layout of pages 1 and 3.
+bool isInputPage(int number) {
+    return number == 2 || number == 4 ||
+           std::find(std::begin(kInputPages), std::end(kInputPages), number) !=
+               std::end(kInputPages);
+}
+
+InputPages inputPages(const InputPages& from) {
+    InputPages pages;
+    for (int key : kInputPages) {
+        const auto it = from.find(key);
+        pages[key] = it == from.end() ? Page{} : it->second;
+    }
+    return pages;
+}
+
 void copyInto(Page& page, std::size_t at, Bytes data) {
     std::fill(page.begin() + static_cast<std::ptrdiff_t>(at), page.end(), std::uint8_t{0});
     const std::size_t n = std::min(data.size(), page.size() - at);
@@ -242,13 +259,18 @@ void Box::load(const BoxState& state) {
     ep_ = state.ep;
     pages_.clear();
     for (int p = 0; p < kPageCount; ++p) {
-        pages_[p] = Page{};
+        if (!isInputPage(p)) {
+            pages_[p] = Page{};
+        }
     }
     pages_[kMacroPage] = Page{};
     for (const auto& [number, content] : state.pages) {
-        if (hasPage(number)) {
+        if (hasPage(number) && !isInputPage(number)) {
             pages_[number] = content;
         }
+    }
+    for (std::size_t port = 0; port < inputs_.size(); ++port) {
+        inputs_[port] = inputPages(state.inputs[port]);
     }
     sinks_ = state.sinks;
     pcbRevision_ = state.pcbRevision;
@@ -263,20 +285,39 @@ void Box::load(const BoxState& state) {
 }
 
 void Box::loadSignal(const BoxState& state) {
-    static constexpr int kSignalPages[] = {1, 2, 3, 4, 5, 6, 7, 8, 13, 17, 18, 19, 20, 21, 22, 23};
-    for (int p : kSignalPages) {
+    for (int p : {7, 8, 13}) {
         const auto it = state.pages.find(p);
         pages_[p] = it == state.pages.end() ? Page{} : it->second;
+    }
+    for (std::size_t port = 0; port < inputs_.size(); ++port) {
+        inputs_[port] = inputPages(state.inputs[port]);
     }
     sinks_ = state.sinks;
 }
 
+Box::PageInput Box::pageInput(int number) const {
+    if (!isInputPage(number)) {
+        return {};
+    }
+    const std::uint8_t selection = ep_[0];
+    const int tx0 = selection == 2 || selection == 4 ? 1 : 0;  // TOP, MATRIX SWAP
+    const int tx1 = selection == 2 || selection == 3 ? 1 : 0;  // TOP, MATRIX THRU
+    if (number == 2 || number == 4) {
+        return {1 - tx0, number - 1};
+    }
+    return {number == 6 ? tx1 : tx0, number};
+}
+
 Page* Box::page(int number) {
-    const auto it = pages_.find(number);
-    return it == pages_.end() ? nullptr : &it->second;
+    return const_cast<Page*>(std::as_const(*this).page(number));
 }
 
 const Page* Box::page(int number) const {
+    if (const PageInput in = pageInput(number); in.input >= 0) {
+        const InputPages& pages = inputs_[static_cast<std::size_t>(in.input)];
+        const auto it = pages.find(in.key);
+        return it == pages.end() ? nullptr : &it->second;
+    }
     const auto it = pages_.find(number);
     return it == pages_.end() ? nullptr : &it->second;
 }
@@ -466,9 +507,12 @@ BoxReply Box::handleRead(Bytes r) {
     switch (command) {
         case CMD_REGISTER: {
             const int number = r.size() > 3 ? r[3] : -1;
+            const int port = pageInput(number).input;
             const std::string what =
-                number < 0 ? "page read"
-                           : strf("read page %d (%s), %zu bytes", number, pageName(number), n);
+                number < 0  ? "page read"
+                : port >= 0 ? strf("read page %d (%s: port %d), %zu bytes", number,
+                                   pageName(number), port, n)
+                            : strf("read page %d (%s), %zu bytes", number, pageName(number), n);
             if (auto bad = checkAsked(4); !bad.empty()) {
                 return ignore(what, bad);
             }

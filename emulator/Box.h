@@ -36,10 +36,20 @@ inline constexpr std::size_t kHdcpSwitchByte = 6;    // 1 software, 2 forced 1.4
 inline constexpr std::size_t kScalerAvailByte = 7;   // 1 all, 2 auto only, other off
 inline constexpr std::size_t kScaleSwitchByte = 44;  // 0 none, 1 auto, 2 custom
 
+// The pages that describe what one input carries: its video (1) and audio (3)
+// texts, what TX0 (5) and TX1 (6) show while they are fed from it, and the
+// infoframes captured from it (17..23). Which input stands behind such a page
+// number, and behind pages 2 and 4 (video and audio of the second path),
+// follows the input selection S[0]; see Box::pageInput.
+inline constexpr int kInputPages[] = {1, 3, 5, 6, 17, 18, 19, 20, 21, 22, 23};
+using InputPages = std::map<int, Page>;  // keys: kInputPages
+
 // Everything that makes up one box: what a named state sets.
 struct BoxState {
     EpState ep{};
-    std::map<int, Page> pages;  // 0..23 and 65; byte 0 is overwritten with the echo on reads
+    // 0..23 and 65 except the input pages; byte 0 is overwritten with the echo on reads
+    std::map<int, Page> pages;
+    std::array<InputPages, 2> inputs;          // port 0 (BOT), port 1 (TOP)
     std::array<std::optional<Edid>, 2> sinks;  // the TVs on TX0 and TX1
     std::uint8_t pcbRevision = 1;
 };
@@ -77,9 +87,21 @@ public:
 
     EpState& ep() { return ep_; }
     const EpState& ep() const { return ep_; }
-    // nullptr for a page number the box does not have.
+    // nullptr for a page number the box does not have. A page that describes
+    // an input is the one of the input that the selection routes there.
     Page* page(int number);
     const Page* page(int number) const;
+    // The input (0 or 1) whose page stands behind a page number by S[0], and
+    // that page's key in its InputPages; input -1 for a page of the box.
+    // Page 1, 3, 5 and 17..23 describe the first path (the input on TX0), 2
+    // and 4 the second path (the other input), 6 the input on TX1.
+    struct PageInput {
+        int input = -1;
+        int key = 0;
+    };
+    PageInput pageInput(int number) const;
+    InputPages& input(int port) { return inputs_[port == 1 ? 1 : 0]; }
+    const InputPages& input(int port) const { return inputs_[port == 1 ? 1 : 0]; }
     static bool hasPage(int number) {
         return (number >= 0 && number < kPageCount) || number == kMacroPage;
     }
@@ -135,6 +157,7 @@ private:
 
     EpState ep_{};
     std::map<int, Page> pages_;
+    std::array<InputPages, 2> inputs_;
     std::vector<Edid> tables_;                 // index 0 is table 1
     std::vector<Edid> staging_;                // upload images of the custom tables
     std::vector<std::uint32_t> stagedChunks_;  // bit per 8-byte chunk written since the last commit

@@ -188,32 +188,58 @@ void putDolbyVisionBlock(BoxState& s) {
     std::copy(std::begin(block), std::end(block), p.begin() + 2);
 }
 
-// The second path: a 1080p60 SDR streaming stick on port 1.
+// One input's pages: what the box reports about its source (video and audio
+// texts, captured infoframes) and what TX0 and TX1 show while fed from it.
+struct Source {
+    const char* video;
+    const char* audio;
+    const char* tx0;
+    const char* tx1;
+};
+
+InputPages& putSource(BoxState& s, int port, const Source& source) {
+    InputPages& in = s.inputs[static_cast<std::size_t>(port)];
+    putText(in[1], 6, source.video);
+    putText(in[3], 2, source.audio);
+    putText(in[5], 6, source.tx0);
+    putText(in[6], 6, source.tx1);
+    return in;
+}
+
+// Port 1: a 1080p60 SDR streaming stick, passed through to both TVs.
 void putPort1Source(BoxState& s) {
-    putText(page(s, 2), 6, "1920x1080p60 RGB 8bit SDR HDCP1.4");
-    putText(page(s, 4), 2, "PCM 2ch 48kHz 16bit");
+    InputPages& in =
+        putSource(s, 1,
+                  {"1920x1080p60 RGB 8bit SDR HDCP1.4", "PCM 2ch 48kHz 16bit",
+                   "1920x1080p60 RGB 8bit SDR HDCP1.4", "1920x1080p60 RGB 8bit SDR HDCP1.4"});
+    putSpd(in[17], "Streamer", "HD Media Stick", 0x01);
+    // AVI: RGB, 16:9, BT.709, VIC 16 (1920x1080p60).
+    putIf(in[18], 0x82, 0x02, Payload{0x10, 0xA8, 0x00, 0x10, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});
+    // Audio: 2 channels, stream-defined coding.
+    putIf(in[19], 0x84, 0x01, Payload{0x01, 0x00, 0x00, 0x00, 0x00, 0, 0, 0, 0, 0});
 }
 
 BoxState makeDefault() {
     BoxState s;
     factorySettings(s);
     putSinks(s, kTx0Tv, kTx1Tv);
-    putText(page(s, 1), 6, "3840x2160p60 YCbCr422 12bit BT2020 HDR10 HDCP2.2");
-    putText(page(s, 3), 2, "TrueHD Atmos 8ch 48kHz HBR");
+    InputPages& in =
+        putSource(s, 0,
+                  {"3840x2160p60 YCbCr422 12bit BT2020 HDR10 HDCP2.2", "TrueHD Atmos 8ch 48kHz HBR",
+                   "3840x2160p60 YCbCr422 12bit BT2020 HDR10 HDCP2.2",
+                   "3840x2160p60 YCbCr420 10bit BT2020 HDR10 HDCP2.2"});
     putPort1Source(s);
-    putText(page(s, 5), 6, "3840x2160p60 YCbCr422 12bit BT2020 HDR10 HDCP2.2");
-    putText(page(s, 6), 6, "3840x2160p60 YCbCr420 10bit BT2020 HDR10 HDCP2.2");
     putDolbyVisionBlock(s);
-    putSpd(page(s, 17), "Mediabox", "UHD Player 4K", 0x01);
+    putSpd(in[17], "Mediabox", "UHD Player 4K", 0x01);
     // AVI: YCbCr 4:2:2, 16:9, BT.2020, VIC 97 (3840x2160p60).
-    putIf(page(s, 18), 0x82, 0x02, Payload{0x30, 0xE8, 0x60, 0x61, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});
+    putIf(in[18], 0x82, 0x02, Payload{0x30, 0xE8, 0x60, 0x61, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});
     // Audio: 8 channels, stream-defined coding, 7.1 speaker layout.
-    putIf(page(s, 19), 0x84, 0x01, Payload{0x07, 0x00, 0x00, 0x13, 0x00, 0, 0, 0, 0, 0});
+    putIf(in[19], 0x84, 0x01, Payload{0x07, 0x00, 0x00, 0x13, 0x00, 0, 0, 0, 0, 0});
     // HDR10: ST 2084, BT.2020 in green, blue, red order, D65, 1000 / 0.005 nits, MaxCLL 1000,
     // MaxFALL 400.
-    putIf(page(s, 20), 0x87, 0x01, hdrPayload(2, kBt2020D65, 1000, 50, 1000, 400));
+    putIf(in[20], 0x87, 0x01, hdrPayload(2, kBt2020D65, 1000, 50, 1000, 400));
     // HDMI vendor-specific infoframe without an extended format.
-    putIf(page(s, 21), 0x81, 0x01, Payload{0x03, 0x0C, 0x00, 0x00, 0x00});
+    putIf(in[21], 0x81, 0x01, Payload{0x03, 0x0C, 0x00, 0x00, 0x00});
     return s;
 }
 
@@ -221,15 +247,15 @@ BoxState makeSdr() {
     BoxState s;
     factorySettings(s);
     putSinks(s, kTx0Tv, kTx1Tv);
-    putText(page(s, 1), 6, "1920x1080p60 RGB 8bit SDR HDCP1.4");
-    putText(page(s, 3), 2, "PCM 2ch 48kHz 24bit");
+    InputPages& in = putSource(
+        s, 0,
+        {"1920x1080p60 RGB 8bit SDR HDCP1.4", "PCM 2ch 48kHz 24bit",
+         "3840x2160p60 RGB 8bit SDR HDCP1.4 (upscaled)", "1920x1080p60 RGB 8bit SDR HDCP1.4"});
     putPort1Source(s);
-    putText(page(s, 5), 6, "3840x2160p60 RGB 8bit SDR HDCP1.4 (upscaled)");
-    putText(page(s, 6), 6, "1920x1080p60 RGB 8bit SDR HDCP1.4");
-    putSpd(page(s, 17), "Mediabox", "HD Player", 0x01);
+    putSpd(in[17], "Mediabox", "HD Player", 0x01);
     // AVI: RGB, 16:9, BT.709, VIC 16 (1920x1080p60).
-    putIf(page(s, 18), 0x82, 0x02, Payload{0x10, 0xA8, 0x00, 0x10, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});
-    putIf(page(s, 19), 0x84, 0x01, Payload{0x01, 0x00, 0x00, 0x00, 0x00, 0, 0, 0, 0, 0});
+    putIf(in[18], 0x82, 0x02, Payload{0x10, 0xA8, 0x00, 0x10, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});
+    putIf(in[19], 0x84, 0x01, Payload{0x01, 0x00, 0x00, 0x00, 0x00, 0, 0, 0, 0, 0});
     return s;  // no HDR infoframe, no Dolby Vision block, no vendor-specific infoframe
 }
 
@@ -237,18 +263,18 @@ BoxState makeHlg() {
     BoxState s;
     factorySettings(s);
     putSinks(s, kTx0Tv, kTx1Tv);
-    putText(page(s, 1), 6, "3840x2160p50 YCbCr420 10bit BT2020 HLG HDCP2.2");
-    putText(page(s, 3), 2, "E-AC3 6ch 48kHz");
+    InputPages& in = putSource(s, 0,
+                               {"3840x2160p50 YCbCr420 10bit BT2020 HLG HDCP2.2", "E-AC3 6ch 48kHz",
+                                "3840x2160p50 YCbCr420 10bit BT2020 HLG HDCP2.2",
+                                "3840x2160p50 YCbCr420 10bit BT2020 HLG HDCP2.2"});
     putPort1Source(s);
-    putText(page(s, 5), 6, "3840x2160p50 YCbCr420 10bit BT2020 HLG HDCP2.2");
-    putText(page(s, 6), 6, "3840x2160p50 YCbCr420 10bit BT2020 HLG HDCP2.2");
     putDolbyVisionBlock(s);
-    putSpd(page(s, 17), "Tunerbox", "UHD Broadcast", 0x01);
+    putSpd(in[17], "Tunerbox", "UHD Broadcast", 0x01);
     // AVI: YCbCr 4:2:0, 16:9, BT.2020, VIC 96 (3840x2160p50).
-    putIf(page(s, 18), 0x82, 0x02, Payload{0x70, 0xE8, 0x60, 0x60, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});
-    putIf(page(s, 19), 0x84, 0x01, Payload{0x05, 0x00, 0x00, 0x0B, 0x00, 0, 0, 0, 0, 0});
+    putIf(in[18], 0x82, 0x02, Payload{0x70, 0xE8, 0x60, 0x60, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});
+    putIf(in[19], 0x84, 0x01, Payload{0x05, 0x00, 0x00, 0x0B, 0x00, 0, 0, 0, 0, 0});
     // HLG: no mastering data.
-    putIf(page(s, 20), 0x87, 0x01, hdrPayload(3, {}, 0, 0, 0, 0));
+    putIf(in[20], 0x87, 0x01, hdrPayload(3, {}, 0, 0, 0, 0));
     return s;
 }
 
@@ -256,12 +282,9 @@ BoxState makeNoSignal() {
     BoxState s;
     factorySettings(s);
     putSinks(s, kTx0Tv, kTx1Tv);
-    putText(page(s, 1), 6, "No Signal");
-    putText(page(s, 2), 6, "No Signal");
-    putText(page(s, 3), 2, "No Audio");
-    putText(page(s, 4), 2, "No Audio");
-    putText(page(s, 5), 6, "No Signal");
-    putText(page(s, 6), 6, "No Signal");
+    for (int port : {0, 1}) {
+        putSource(s, port, {"No Signal", "No Audio", "No Signal", "No Signal"});
+    }
     putDolbyVisionBlock(s);
     return s;
 }
@@ -269,7 +292,9 @@ BoxState makeNoSignal() {
 BoxState makeOneTv() {
     BoxState s = makeDefault();
     putSinks(s, kTx0Tv, nullptr);
-    putText(page(s, 6), 6, "No TV connected");
+    for (InputPages& in : s.inputs) {
+        putText(in[6], 6, "No TV connected");
+    }
     return s;
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,7 @@
 #include "link/UsbLink.h"
 #include "qt/Dialogs.h"
 #include "qt/StartupReadback.h"
+#include "status/SettingsMirror.h"
 #include "usb/Clock.h"
 #include "usb/UsbLibrary.h"
 
@@ -219,6 +221,9 @@ private:
 
     int statusTimerId = 0;
     std::uint32_t statusTimerRunning = 0;
+    // The box's audio levels at the last mirror applied; the audio level spin
+    // boxes follow only a change from these (status/SettingsMirror.h).
+    std::optional<boxstatus::AudioLevels> lastAudioLevels_;
 
     std::function<void(int)> endProcess_;
 };

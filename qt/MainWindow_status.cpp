@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTextEdit>
 #include <QtGlobal>
 
@@ -49,6 +50,12 @@ void apply(QWidget& window, const boxstatus::WidgetOp& op) {
                 label->setText(QString::fromLatin1(op.text));
             }
             break;
+        case boxstatus::WidgetAction::SetValue:
+            // A value outside the spin box's range is held at its limit.
+            if (auto* spin = qobject_cast<QSpinBox*>(widget)) {
+                spin->setValue(op.value);
+            }
+            break;
     }
 }
 
@@ -92,10 +99,11 @@ void MainWindow::refreshSettingsMirror() {
     boxstatus::copyEpState(statusBytes, epState);
     const boxstatus::MirrorInput input{
         statusBytes, boxstatus::Bytes(page11.data(), boxstatus::kOsdParamsLength),
-        boxstatus::Bytes(page12.data(), boxstatus::kOsdTextLength), pcbRevision};
+        boxstatus::Bytes(page12.data(), boxstatus::kOsdTextLength), pcbRevision, lastAudioLevels_};
     for (const auto& op : boxstatus::settingsMirror(input)) {
         apply(*this, op);
     }
+    lastAudioLevels_ = boxstatus::audioLevels(statusBytes);
 }
 
 void MainWindow::refreshSignalInfo() {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Tries the configuration utility on an emulated box: installs what is
-# missing, builds, starts vortilan2-emu (the box as shipped, with a 4K HDR
-# source and two TVs) on a socket of its own, opens VORTILAN2-GUI on it, and
-# stops the emulator when the window closes.
+# missing, builds every program (the updater and the tools that the docs name
+# included), starts vortilan2-emu (the box as shipped, with a 4K HDR source
+# on port 0, a 1080p SDR source on port 1 and two TVs) on a socket of its own,
+# opens VORTILAN2-GUI on it, and stops the emulator when the window closes.
 #
 #   scripts/demo.sh                 build into build/
 #   BUILD_DIR=elsewhere scripts/demo.sh
@@ -21,7 +22,7 @@ fi
 
 scripts/deps.sh
 cmake -S . -B "$BUILD_DIR" -G Ninja
-cmake --build "$BUILD_DIR" --target vortilan2-emu vortilan2-box VORTILAN2-GUI
+cmake --build "$BUILD_DIR"
 
 trace="${TMPDIR:-/tmp}/vortilan2-demo-trace.log"
 : >"$trace"

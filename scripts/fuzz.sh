@@ -40,7 +40,7 @@ for t in "${targets[@]}"; do
     echo "fuzz: $t for ${seconds}s (log: $log)"
     set +e
     "$BUILD_DIR/fuzz/$t" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix="$work/" -jobs=1 -workers=1 \
+        -artifact_prefix="$work/" \
         "$work/corpus" "tests/fuzz/corpus/$t" >"$log" 2>&1
     rc=$?
     set -e

@@ -21,6 +21,9 @@ public:
     void index(std::string_view widget, int index) {
         ops.push_back({widget, WidgetAction::SetCurrentIndex, index, {}});
     }
+    void value(std::string_view widget, int value) {
+        ops.push_back({widget, WidgetAction::SetValue, value, {}});
+    }
     void text(std::string_view widget, std::string text) {
         ops.push_back({widget, WidgetAction::SetText, 0, std::move(text)});
     }
@@ -77,6 +80,9 @@ constexpr std::string_view kEdidLabels[] = {"lblEdid0", "lblEdid1"};
 
 constexpr std::string_view kAudioLevelControls[] = {"sbAudioVolume", "sbAudioBass", "sbAudioTreble",
                                                     "pbAudioVolume"};
+// The spin boxes of S[47], S[48], S[49], in this order.
+constexpr std::string_view kAudioLevelSpinBoxes[] = {"sbAudioVolume", "sbAudioBass",
+                                                     "sbAudioTreble"};
 
 // The last step: check boxes and radio pairs, in this order.
 enum class Rule {
@@ -264,14 +270,22 @@ void autoSwitch(Plan& plan, std::uint8_t value) {
     }
 }
 
+int signedByte(std::uint8_t value) {
+    return static_cast<std::int8_t>(value);
+}
+
 std::string decibels(std::uint8_t value) {
-    return printfText("%ddB", static_cast<int>(static_cast<std::int8_t>(value)));
+    return printfText("%ddB", signedByte(value));
 }
 
 }  // namespace
 
 bool mirrorReadOk(bool statusRead, bool page11Read, bool page12Read, Bytes status) {
     return statusRead && page11Read && page12Read && byteAt(status, 0) == kStatusEcho;
+}
+
+AudioLevels audioLevels(Bytes status) {
+    return {byteAt(status, 47 + 2), byteAt(status, 48 + 2), byteAt(status, 49 + 2)};
 }
 
 void copyEpState(Bytes status, std::span<std::uint8_t> epState) {
@@ -311,6 +325,13 @@ std::vector<WidgetOp> settingsMirror(const MirrorInput& input) {
 
     if (input.pcbRevision == 0) {
         plan.enabled(kAudioLevelControls, false);
+    }
+    // The spin boxes that Send writes from; setValue() sends nothing.
+    const AudioLevels levels = audioLevels(input.status);
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        if (!input.lastAudioLevels || (*input.lastAudioLevels)[i] != levels[i]) {
+            plan.value(kAudioLevelSpinBoxes[i], signedByte(levels[i]));
+        }
     }
 
     for (const MirrorRow& row : kRemaining) {

@@ -814,24 +814,88 @@ TEST(EmuStates, EveryStateKeepsTextsAndInfoframesWithinTheirReads) {
     const TextField texts[] = {{0, 2, 27}, {1, 6, 60}, {2, 6, 60},  {3, 2, 33}, {4, 2, 33},
                                {5, 6, 60}, {6, 6, 60}, {7, 10, 60}, {8, 10, 60}};
     for (const emu::NamedState& named : emu::namedStates()) {
-        SCOPED_TRACE(named.name);
-        Box box(named.make());
-        for (const TextField& f : texts) {
-            EXPECT_LT(f.at + emu::pageText(*box.page(f.page), f.at).size(), f.readLength)
-                << "page " << f.page;
-        }
-        for (int p : {14, 15, 16, 17, 18, 19, 20, 21, 22, 23}) {
-            const emu::Page& page = *box.page(p);
-            if (page[2] == 0) {
-                continue;
+        // Every input selection, so that both inputs' pages are looked at.
+        for (std::uint8_t selection = 1; selection <= 4; ++selection) {
+            SCOPED_TRACE(std::string(named.name) + ", S[0] = " + std::to_string(selection));
+            Box box(named.make());
+            box.ep()[0] = selection;
+            for (const TextField& f : texts) {
+                EXPECT_LT(f.at + emu::pageText(*box.page(f.page), f.at).size(), f.readLength)
+                    << "page " << f.page;
             }
-            unsigned sum = 0;
-            for (std::size_t i = 2; i < 6u + page[4]; ++i) {
-                sum += page[i];
+            for (int p : {14, 15, 16, 17, 18, 19, 20, 21, 22, 23}) {
+                const emu::Page& page = *box.page(p);
+                if (page[2] == 0) {
+                    continue;
+                }
+                unsigned sum = 0;
+                for (std::size_t i = 2; i < 6u + page[4]; ++i) {
+                    sum += page[i];
+                }
+                EXPECT_EQ(sum % 256, 0u) << "infoframe checksum of page " << p;
             }
-            EXPECT_EQ(sum % 256, 0u) << "infoframe checksum of page " << p;
         }
     }
+}
+
+// The two inputs carry different sources, and the pages that describe an
+// input show the one that the input selection routes there.
+TEST(EmuInputs, PagesFollowTheInputSelection) {
+    const std::string port0 = "3840x2160p60 YCbCr422 12bit BT2020 HDR10 HDCP2.2";
+    const std::string port1 = "1920x1080p60 RGB 8bit SDR HDCP1.4";
+    const std::string audio0 = "TrueHD Atmos 8ch 48kHz HBR";
+    const std::string audio1 = "PCM 2ch 48kHz 16bit";
+    const struct {
+        std::uint8_t selection;
+        int firstPath;   // pages 1, 3, 5, 17..23
+        int secondPath;  // pages 2, 4
+        int tx1;         // page 6
+    } cases[] = {
+        {1, 0, 1, 0}, {2, 1, 0, 1}, {3, 0, 1, 1}, {4, 1, 0, 0}, {0, 0, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("S[0] = " + std::to_string(c.selection));
+        Box box;
+        ASSERT_EQ(send(box, registerWrite(25, c.selection)), (Bytes{CMD_REGISTER, 0x00}));
+        // The page as the utility reads it, byte 0 being the echo.
+        auto read = [&](std::uint8_t page) {
+            Bytes answer = send(box, pageRead(page, 64));
+            EXPECT_EQ(answer.size(), 64u);
+            answer.resize(64);
+            answer[0] = 0;
+            return answer;
+        };
+        auto of = [&](int port, int key) {
+            const emu::Page& p = box.input(port).at(key);
+            return Bytes(p.begin(), p.end());
+        };
+        for (int p : {1, 3, 5, 17, 18, 19, 20, 21, 22, 23}) {
+            EXPECT_EQ(read(static_cast<std::uint8_t>(p)), of(c.firstPath, p)) << "page " << p;
+        }
+        EXPECT_EQ(read(2), of(c.secondPath, 1));
+        EXPECT_EQ(read(4), of(c.secondPath, 3));
+        EXPECT_EQ(read(6), of(c.tx1, 6));
+
+        const auto text = [&](int page, std::size_t at) {
+            return emu::pageText(*box.page(page), at);
+        };
+        EXPECT_EQ(text(1, 6), c.firstPath == 0 ? port0 : port1);
+        EXPECT_EQ(text(2, 6), c.secondPath == 0 ? port0 : port1);
+        EXPECT_EQ(text(3, 2), c.firstPath == 0 ? audio0 : audio1);
+        EXPECT_EQ(text(4, 2), c.secondPath == 0 ? audio0 : audio1);
+        EXPECT_EQ(text(17, 6).substr(0, 8), c.firstPath == 0 ? "Mediabox" : "Streamer");
+        EXPECT_EQ(box.page(20)->at(2), c.firstPath == 0 ? 0x87 : 0x00);  // HDR10 on port 0 only
+    }
+}
+
+TEST(EmuInputs, APageWriteGoesToTheInputRoutedThere) {
+    Box box;
+    send(box, registerWrite(25, 2));  // TOP
+    emu::putText(*box.page(1), 6, "640x480p60");
+    EXPECT_EQ(emu::pageText(box.input(1).at(1), 6), "640x480p60");
+    send(box, registerWrite(25, 1));  // BOT
+    EXPECT_NE(emu::pageText(*box.page(1), 6), "640x480p60");
+    EXPECT_EQ(emu::pageText(*box.page(2), 6), "640x480p60");
 }
 
 TEST(EmuStates, LoadSignalKeepsTheSettings) {

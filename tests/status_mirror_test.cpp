@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -29,9 +30,10 @@ struct Mirror {
     std::vector<std::uint8_t> page11 = std::vector<std::uint8_t>(boxstatus::kOsdParamsLength, 0);
     std::vector<std::uint8_t> page12 = std::vector<std::uint8_t>(boxstatus::kOsdTextLength, 0);
     std::uint8_t pcbRevision = 1;
+    std::optional<boxstatus::AudioLevels> lastAudioLevels = std::nullopt;
 
     std::vector<WidgetOp> run() const {
-        return boxstatus::settingsMirror({status, page11, page12, pcbRevision});
+        return boxstatus::settingsMirror({status, page11, page12, pcbRevision, lastAudioLevels});
     }
 };
 
@@ -124,6 +126,53 @@ TEST(SettingsMirror, AudioLevels) {
         EXPECT_EQ(ops[1], (WidgetOp{"lblAudioBass", A::SetText, 0, c.bassText}));
         EXPECT_EQ(ops[2], (WidgetOp{"lblAudioTreb", A::SetText, 0, c.trebText}));
     }
+}
+
+// The spin boxes take the box's levels on the first poll, then only a level
+// that changed on the box: a value typed and not yet sent stays.
+TEST(SettingsMirror, AudioLevelSpinBoxesFollowTheBoxWhereItChanged) {
+    using Levels = boxstatus::AudioLevels;
+    const Levels factory{0xF6, 0x02, 0xFF};  // -10, 2, -1 dB
+    const struct {
+        const char* name;
+        std::optional<Levels> last;
+        Levels now;
+        std::vector<WidgetOp> expected;
+    } cases[] = {
+        {"first poll",
+         std::nullopt,
+         factory,
+         {{"sbAudioVolume", A::SetValue, -10, {}},
+          {"sbAudioBass", A::SetValue, 2, {}},
+          {"sbAudioTreble", A::SetValue, -1, {}}}},
+        {"first poll of zeros",
+         std::nullopt,
+         Levels{0, 0, 0},
+         {{"sbAudioVolume", A::SetValue, 0, {}},
+          {"sbAudioBass", A::SetValue, 0, {}},
+          {"sbAudioTreble", A::SetValue, 0, {}}}},
+        {"box unchanged", factory, factory, {}},
+        {"bass changed at the box",
+         factory,
+         Levels{0xF6, 0x05, 0xFF},
+         {{"sbAudioBass", A::SetValue, 5, {}}}},
+        {"signed extremes",
+         Levels{0, 0, 0},
+         Levels{0x80, 0x7F, 0x00},
+         {{"sbAudioVolume", A::SetValue, -128, {}}, {"sbAudioBass", A::SetValue, 127, {}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Mirror m{statusWith({{47, c.now[0]}, {48, c.now[1]}, {49, c.now[2]}})};
+        m.lastAudioLevels = c.last;
+        const auto ops = m.run();
+        std::vector<WidgetOp> values;
+        std::copy_if(ops.begin(), ops.end(), std::back_inserter(values),
+                     [](const WidgetOp& op) { return op.action == A::SetValue; });
+        EXPECT_EQ(values, c.expected);
+        EXPECT_EQ(boxstatus::audioLevels(m.status), c.now);
+    }
+    EXPECT_EQ(boxstatus::audioLevels({}), (Levels{0, 0, 0}));
 }
 
 TEST(SettingsMirror, ComboIndexes) {

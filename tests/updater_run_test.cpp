@@ -249,10 +249,21 @@ TEST_F(UpdateRun, FivePartRunSendsTheExactSequenceAndWritesEveryPart) {
     expectRange(flashContents(), "1A65", parts[4].payload);
     expectUntouched(30 * updater::kSectorSize, flashContents().size());
 
-    EXPECT_EQ(linesAt(40),
-              (std::vector<std::string>{
-                  padded("Writing part 2 ...", 32), padded("Writing part 3 ...", 32),
-                  padded("Writing part 4 ...", 32), padded("Writing part 5 ...", 31)}));
+    // The part row is blanked at the end with the warning above it.
+    EXPECT_EQ(linesAt(40), (std::vector<std::string>{
+                               padded("Writing part 2 ...", 32), padded("Writing part 3 ...", 32),
+                               padded("Writing part 4 ...", 32), padded("Writing part 5 ...", 31),
+                               std::string(32, ' ')}));
+    const std::vector<DrawnLine> end(ui.lines.end() - 7, ui.lines.end());
+    EXPECT_EQ(end, (std::vector<DrawnLine>{
+                       {10, padded("Update ok...", 34)},
+                       {10, padded("FLASH update ok", 42)},
+                       {30, std::string(42, ' ')},
+                       {40, std::string(32, ' ')},
+                       {60, padded("Power cycle VORTILAN2", 33)},
+                       {80, padded("After power up, wait around 15 seconds", 42)},
+                       {100, padded("VORTILAN2 will reconfigure and start", 39)},
+                   }));
     EXPECT_EQ(std::count(ui.lines.begin(), ui.lines.end(),
                          DrawnLine{10, padded("Write active, please wait...", 34)}),
               5);

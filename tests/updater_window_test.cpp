@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -250,6 +251,96 @@ bool inked(const QImage& image, const QRect& area) {
         }
     }
     return false;
+}
+
+// The bands of scanlines with ink, top to bottom: one per line of text on
+// show when no line is drawn over another.
+int inkedBands(const QImage& image) {
+    const QRect row(0, 0, image.width(), 1);
+    int bands = 0;
+    bool inBand = false;
+    for (int y = 0; y < image.height(); ++y) {
+        const bool ink = inked(image, row.translated(0, y));
+        bands += ink && !inBand ? 1 : 0;
+        inBand = ink;
+    }
+    return bands;
+}
+
+// Checks that every line on show is drawn whole where the window puts its row:
+// the pixels there are those of the line's text drawn alone.
+void expectEveryLineWhole(const UpdaterWindow& window, const QImage& grabbed) {
+    const QWidget& view = *window.centralWidget();
+    const QFontMetrics metrics(view.font());
+    const int spacing = metrics.lineSpacing();
+    const QImage image = grabbed.convertToFormat(QImage::Format_RGB32);
+    for (const auto& line : window.lines()) {
+        SCOPED_TRACE("row " + std::to_string(line.y) + " \"" + line.text.toStdString() + "\"");
+        QImage alone(image.width(), spacing, QImage::Format_RGB32);
+        alone.fill(view.palette().window().color());
+        {
+            QPainter painter(&alone);
+            painter.setFont(view.font());
+            painter.setPen(view.palette().windowText().color());
+            painter.drawText(10, metrics.ascent(), line.text);
+        }
+        const int top = updater::drawnTop(line.y, spacing);
+        ASSERT_LE(top + spacing, image.height());
+        EXPECT_TRUE(image.copy(0, top, image.width(), spacing) == alone);
+    }
+}
+
+class FivePartWindowTest : public UpdaterWindowTest {
+protected:
+    void SetUp() override {
+        UpdaterWindowTest::SetUp();
+        const char* ids[] = {"1A70", "1A60", "1A65", "1A60", "1A65"};
+        for (std::size_t part = 0; part < updater::kPartFiles.size(); ++part) {
+            dir.writeImage(updater::kPartFiles[part], ids[part],
+                           updater_test::pattern(64, static_cast<std::uint32_t>(part)));
+        }
+    }
+};
+
+TEST_F(FivePartWindowTest, ThePartLineIsDrawnUnderTheWarningNotOverIt) {
+    ASSERT_EQ(box.flash("fail-chunks 2 after 2"), "ok");  // part 2's first chunk, twice
+    bool checked = false;
+    dialogs.onMessage = [&](const Message& m) {
+        if (m.text != "Flash Write ERROR!") {
+            return;
+        }
+        EXPECT_EQ(window->lineAt(30), QString::fromStdString(padded("Do NOT turn power OFF", 39)));
+        EXPECT_EQ(window->lineAt(40), QString::fromStdString(padded("Writing part 2 ...", 32)));
+        const QImage image = window->centralWidget()->grab().toImage();
+        expectEveryLineWhole(*window, image);
+        // The status row, the warning, the part line and the start lines at 80 and 100.
+        EXPECT_EQ(inkedBands(image), 5);
+        checked = true;
+    };
+    runToEnd();
+    spinUntil([&] { return !window->isVisible(); });
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(window->exitStatus(), 1);
+}
+
+TEST_F(FivePartWindowTest, AtTheEndNoPartLineIsLeftBetweenTheFinalLines) {
+    bool checked = false;
+    dialogs.onMessage = [&](const Message& m) {
+        if (m.text != "FLASH update ok ") {
+            return;
+        }
+        EXPECT_TRUE(window->lineAt(30).trimmed().isEmpty());
+        EXPECT_TRUE(window->lineAt(40).trimmed().isEmpty());
+        const QImage image = window->centralWidget()->grab().toImage();
+        expectEveryLineWhole(*window, image);
+        // "FLASH update ok" and the three lines at 60, 80 and 100.
+        EXPECT_EQ(inkedBands(image), 4);
+        checked = true;
+    };
+    runToEnd();
+    spinUntil([&] { return !window->isVisible(); });
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(window->exitStatus(), 0);
 }
 
 TEST_F(UpdaterWindowTest, LinesAreKeptAndRepaintedAfterMinimising) {

@@ -348,6 +348,10 @@ RunEnd FlashUpdater::run() {
 
     draw("FLASH update ok", 42, kStatusRow);
     draw("", 42, kWarningRow);
+    if (morePartsFlag_ != 0) {
+        // The last "Writing part" line is over; its row stays empty.
+        draw("", kPartLines[0].width, kPartRow);
+    }
     draw("Power cycle VORTILAN2", 33, kPowerCycleRow);
     draw("After power up, wait around 15 seconds", 42, kWaitRow);
     draw("VORTILAN2 will reconfigure and start", 39, kReconfigureRow);

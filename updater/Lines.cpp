@@ -1,8 +1,28 @@
 #include "Lines.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace updater {
+
+int drawnTop(int y, int lineSpacing) {
+    static constexpr int kRows[] = {kStatusRow,     kWarningRow, kPartRow,
+                                    kPowerCycleRow, kWaitRow,    kReconfigureRow};
+    // The rows above y, in order, each as low as the one above it requires.
+    bool first = true;
+    int top = 0;
+    auto place = [&](int row) {
+        top = first ? row : std::max(row, top + lineSpacing);
+        first = false;
+    };
+    for (int row : kRows) {
+        if (row < y) {
+            place(row);
+        }
+    }
+    place(y);
+    return top;
+}
 
 std::string padded(const std::string& text, std::size_t width) {
     std::string line = text;

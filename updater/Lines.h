@@ -14,6 +14,12 @@ inline constexpr int kPowerCycleRow = 60;
 inline constexpr int kWaitRow = 80;
 inline constexpr int kReconfigureRow = 100;
 
+// The top at which the line of row y is drawn, for lines lineSpacing pixels
+// high: y itself, or lower where the rows above (those of the table above and
+// y's own) would otherwise overlap it. Rows 30 and 40 lie closer than a line
+// of text is high, so from row 40 on the rows move down as far as needed.
+int drawnTop(int y, int lineSpacing);
+
 // Lines formatted by formatLine hold at most this many characters, terminator included.
 inline constexpr std::size_t kFormatBuffer = 80;
 

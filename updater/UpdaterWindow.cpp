@@ -14,7 +14,8 @@ namespace updater {
 
 namespace {
 
-// Draws the window's lines at x = 10 and their y, each over what lies under it.
+// Draws the window's lines at x = 10, each row at its y or as much lower as
+// keeps it clear of the row above, so that no line is drawn over another.
 class LinesView final : public QWidget {
 public:
     LinesView(const std::vector<UpdaterWindow::Line>& lines, QWidget* parent)
@@ -27,9 +28,10 @@ protected:
         QPainter painter(this);
         painter.setBackgroundMode(Qt::OpaqueMode);
         painter.setBackground(palette().window());
-        const int ascent = painter.fontMetrics().ascent();
+        const QFontMetrics metrics = painter.fontMetrics();
         for (const auto& line : lines_) {
-            painter.drawText(10, line.y + ascent, line.text);
+            painter.drawText(10, drawnTop(line.y, metrics.lineSpacing()) + metrics.ascent(),
+                             line.text);
         }
     }
 
