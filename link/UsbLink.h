@@ -61,22 +61,28 @@ public:
     // While a SilenceGuard lives, an exchange whose answer did not come at
     // all within its window ends the run: the exchanges after it fail at once
     // without touching the box, so that a box that has gone silent costs one
-    // time-out instead of one per exchange.
+    // time-out instead of one per exchange. A guard within another belongs to
+    // the outer run: silence found inside stays known until the outer ends.
     class SilenceGuard {
     public:
-        explicit SilenceGuard(UsbLink& link) : link_(link) {
+        explicit SilenceGuard(UsbLink& link) : link_(link), nested_(link.stopAfterSilence_) {
             link_.stopAfterSilence_ = true;
-            link_.boxSilent_ = false;
+            if (!nested_) {
+                link_.boxSilent_ = false;
+            }
         }
         ~SilenceGuard() {
-            link_.stopAfterSilence_ = false;
-            link_.boxSilent_ = false;
+            if (!nested_) {
+                link_.stopAfterSilence_ = false;
+                link_.boxSilent_ = false;
+            }
         }
         SilenceGuard(const SilenceGuard&) = delete;
         SilenceGuard& operator=(const SilenceGuard&) = delete;
 
     private:
         UsbLink& link_;
+        const bool nested_;
     };
     // An exchange within the current SilenceGuard got no answer at all.
     bool boxSilent() const { return boxSilent_; }

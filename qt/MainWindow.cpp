@@ -42,6 +42,7 @@ MainWindow::MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library*
     progressBar = new QProgressBar(this);
     progressBar->setObjectName(QStringLiteral("progressBar"));
     progressBar->setMaximumWidth(240);
+    progressBar->setTextVisible(false);
     progressBar->hide();
     ui->statusbar->addPermanentWidget(progressBar);
 
@@ -76,14 +77,12 @@ void MainWindow::initDevice() {
     // 6. One status poll, so that every settings widget shows the box's state.
     runStatusPoll();
     // 7. The EDID seen at input port 0.
-    readStartupEdid();
+    readRxBotEdid();
     // 8. to 10.
     ui->CECtext->setEnabled(true);
     startStatusTimer(kStatusIntervalMs);
     settingsReady = 1;
 }
-
-void MainWindow::readStartupEdid() {}
 
 void MainWindow::showStatus(const std::string& text, int timeoutMs) {
     if (ui != nullptr) {

@@ -16,6 +16,9 @@
 #include <string>
 #include <string_view>
 
+#include "edid/Image.h"
+#include "edid/Parse.h"
+#include "edid/Transfer.h"
 #include "link/BoxCommands.h"
 #include "link/LinkUi.h"
 #include "link/UsbLink.h"
@@ -79,6 +82,20 @@ public:
     std::uint8_t settingsReady = 0;
     // The box's PCB revision as it reports it (0-based), 0 if the read failed.
     std::uint8_t pcbRevision = 0;
+    // The text of the last EDID read (16 lines of 16 values, 768 characters;
+    // fewer lines after a failed read). Cleared by the EDID file, checksum
+    // and upload slots and by the configuration export and import.
+    std::string edidHexText;
+
+    // Reads one of the box's EDIDs into edidHexText; with show, also into the
+    // EDIDtext editor with a success message. False when a chunk read failed;
+    // the editor then keeps its text (MainWindow_edid.cpp).
+    bool readEdidFromBox(edid::EdidSource source, bool show);
+
+public slots:
+    // Shows the status-bar progress bar at value of maximum; hides it when
+    // either is not above 0.
+    void on_ProgressChange(int value, int maximum);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -166,6 +183,21 @@ private slots:
     void on_cmbMacro3A_currentIndexChanged();
     void on_cmbMacro4A_currentIndexChanged();
     void on_cmbMacro5A_currentIndexChanged();
+    // EDID slots (MainWindow_edid.cpp): reads of the box's EDIDs into the
+    // editor, the upload into a custom table, checksums, files, EDID mode and
+    // tables.
+    void ReadEDID();
+    void readTvEdidA();
+    void readTvEdidB();
+    void readRxBotEdid();
+    void readRxTopEdid();
+    void WriteEDID();
+    void CalculateChkSum();
+    bool LoadEDIDfromFile();
+    bool SaveEDIDtoFile();
+    void SetEDID_Mode();
+    void changeCustomEdid();
+    void setEdidAlgo();
 
 private:
     MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library* library, usb::Clock& clock,
@@ -202,9 +234,14 @@ private:
     // storing its mirror byte.
     void report(const packets::SendResult& result);
 
-    // Start-up step 7: the EDID seen at input port 0 (readRxBotEdid()). It
-    // comes with the EDID read's own work; until then nothing is read.
-    void readStartupEdid();
+    // EDID work of the slots (MainWindow_edid.cpp).
+    edid::BoxAccess edidAccess();
+    // The editor's text into image.
+    edid::ParseResult parseEdidText(edid::EdidImage& image) const;
+    // Uploads the editor's text into the table that cmBEdid selects.
+    bool writeEdidToBox();
+    // The image into the editor: 16 lines of 16 values, the checksum bytes in bold.
+    void showEdidHexView(const edid::EdidImage& image);
 
     std::unique_ptr<usb::Library> ownedLibrary_;
     std::unique_ptr<gui::Dialogs> ownedDialogs_;

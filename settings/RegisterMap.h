@@ -30,6 +30,12 @@ enum class Encoding : std::uint8_t {
 
 inline constexpr std::size_t kMaxSlotWidgets = 5;
 
+// The EDID registers, which the EDID module names as well.
+inline constexpr std::uint8_t kRegEdidMode = 29;        // mode value 1..5
+inline constexpr std::uint8_t kRegEdidAlgo = 31;        // automix algorithm 0..4
+inline constexpr std::uint8_t kRegEdidTablePort0 = 32;  // table 1..100 of input port 0
+inline constexpr std::uint8_t kRegEdidTablePort1 = 33;  // table 1..100 of port 1, 0: as port 0
+
 struct RegisterSlot {
     std::string_view slot;  // MainWindow slot that writes the register
     std::uint8_t reg;

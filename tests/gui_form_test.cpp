@@ -123,6 +123,10 @@ const Expected kWidgets[] = {
     {"cmbEdidTop", "QComboBox", nullptr, maxItems(101)},
     {"lblEdid0", "QLabel", "PORT 0:"},
     {"lblEdid1", "QLabel", "PORT 1:"},
+    {"pbReadRxTopEdid", "QPushButton", "Read RX [TOP] EDID"},
+    {"pbReadCurrentEdid", "QPushButton", "Read Current EDID"},
+    {"pbEdidChecksum", "QPushButton", "Fix Checksums"},
+    {"txtEdidDecoded", "QTextEdit", nullptr, readOnly()},
     {"cbDvLimit", "QCheckBox", "DV Limit 300MHz", checked()},
     {"cbDvRemove", "QCheckBox", "DV Remove", checked()},
     {"cbAudioTop", "QCheckBox", "TOP Max"},
@@ -635,10 +639,21 @@ TEST_F(GuiFormTest, TenTabsInOrderWithTheMacroTabsInside) {
     EXPECT_EQ(ui_.tabWidget_2->currentIndex(), 0);
 }
 
+TEST_F(GuiFormTest, EdidDataShowsTheHexEditorOrTheDecodedView) {
+    ASSERT_EQ(ui_.tabEdidView->count(), 2);
+    EXPECT_EQ(ui_.tabEdidView->tabText(0), QStringLiteral("HEX"));
+    EXPECT_EQ(ui_.tabEdidView->tabText(1), QStringLiteral("DECODED"));
+    EXPECT_TRUE(ui_.tabEdidView->widget(0)->isAncestorOf(ui_.EDIDtext));
+    EXPECT_TRUE(ui_.tabEdidView->widget(1)->isAncestorOf(ui_.txtEdidDecoded));
+    EXPECT_EQ(ui_.tabEdidView->currentIndex(), 0);
+    EXPECT_TRUE(ui_.grpEdidData->isAncestorOf(ui_.tabEdidView));
+}
+
 TEST_F(GuiFormTest, EveryTabWidgetLivesOnItsTab) {
     // A sample of each tab: the tables name the page each widget is on.
     const std::pair<const char*, std::vector<const char*>> pages[] = {
-        {"tab", {"cmBEdid", "cmbEdidTop", "EDIDtext", "ButWriteEDID", "cbAudioTop"}},
+        {"tab",
+         {"cmBEdid", "cmbEdidTop", "EDIDtext", "ButWriteEDID", "cbAudioTop", "txtEdidDecoded"}},
         {"tab_17", {"cb4k60ModePort0", "cmb1080p30Port1Cs", "cmbPreset4k60Hdr", "cbNoScale"}},
         {"tab_2", {"HDRCustomText", "txtHdrIf", "sbMinLum", "pbCreateIf", "lblHdrPreview"}},
         {"tab_5", {"AVICustomText", "txtVsiIf", "ButWriteVSI"}},

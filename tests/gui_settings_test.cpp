@@ -31,6 +31,8 @@ protected:
     void SetUp() override {
         window_ = std::make_unique<MainWindow>(box_.library(), clock_, dialogs_);
         window_->stopStatusTimer();
+        // The start-up's EDID read leaves its message.
+        ui().statusbar->clearMessage();
         box_.clearTrace();
     }
 
@@ -73,7 +75,8 @@ struct SettingCase {
     std::vector<Bytes> sent;
     std::optional<std::uint8_t> epByte;  // the mirror byte the slot keeps
     std::uint8_t epValue = 0;
-    bool gated = false;  // does nothing at all before the start-up has finished
+    bool gated = false;        // does nothing at all before the start-up has finished
+    const char* message = "";  // the status-bar text it leaves, sent or not
 };
 
 void PrintTo(const SettingCase& c, std::ostream* os) {
@@ -96,6 +99,73 @@ const std::vector<SettingCase>& settingCases() {
         {"CustomScaling", none, click("cbCustomScale"), {reg(28, 2)}, 2, 2},
         {"AutoScaling", none, click("cbAutoScale"), {reg(28, 1)}, 2, 1},
         {"NoScaling", none, click("cbNoScale"), {reg(28, 0)}, 2, 0},
+        {"EdidModeAutomix",
+         click("customEDID"),
+         click("automixEDID"),
+         {reg(29, 1)},
+         10,
+         1,
+         false,
+         "EDID Writing Busy"},
+        {"EdidModeFixed",
+         none,
+         click("fixedEDID"),
+         {reg(29, 2)},
+         10,
+         2,
+         false,
+         "EDID Writing Busy"},
+        {"EdidModeCustom",
+         none,
+         click("customEDID"),
+         {reg(29, 3)},
+         10,
+         3,
+         false,
+         "EDID Writing Busy"},
+        {"EdidModeCopyTop",
+         none,
+         click("rbCopyTopEDID"),
+         {reg(29, 4)},
+         10,
+         4,
+         false,
+         "EDID Writing Busy"},
+        {"EdidModeCopyBot",
+         none,
+         click("rbCopyBotEDID"),
+         {reg(29, 5)},
+         10,
+         5,
+         false,
+         "EDID Writing Busy"},
+        {"EdidAlgorithm",
+         pick("cmbEdidAlgo", 0),
+         pick("cmbEdidAlgo", 3),
+         {reg(31, 3)},
+         std::nullopt,
+         0,
+         true},
+        {"EdidTablePort0",
+         [](MainWindow& w) {
+             w.form()->cmBEdid->setCurrentIndex(0);
+             w.form()->cmbEdidTop->setCurrentIndex(0);
+         },
+         pick("cmBEdid", 4),
+         {reg(32, 5), reg(33, 0)},
+         std::nullopt,
+         0,
+         true},
+        {"EdidTablePort1",
+         [](MainWindow& w) {
+             w.form()->cmBEdid->setCurrentIndex(9);
+             w.form()->cmbEdidTop->setCurrentIndex(0);
+         },
+         pick("cmbEdidTop", 100),
+         {reg(32, 10), reg(33, 100)},
+         std::nullopt,
+         0,
+         true},
         {"Hdcp14", none, click("hdcp14"), {reg(30, 2)}, 4, 2},
         {"Hdcp22", none, click("hdcp22"), {reg(30, 3)}, 4, 3},
         {"AudioStereo", click("cbFull"), click("cb2cForce"), {reg(34, 1)}, 14, 1, true},
@@ -253,7 +323,7 @@ TEST_P(SettingTest, SendsItsRegisterAndKeepsTheMirrorByte) {
     if (c.epByte) {
         EXPECT_EQ(window_->epState[*c.epByte], c.epValue);
     }
-    EXPECT_TRUE(ui().statusbar->currentMessage().isEmpty());
+    EXPECT_EQ(ui().statusbar->currentMessage(), QString::fromLatin1(c.message));
 }
 
 TEST_P(SettingTest, BeforeTheStartUpHasFinishedSendsNothing) {
@@ -270,6 +340,7 @@ TEST_P(SettingTest, BeforeTheStartUpHasFinishedSendsNothing) {
         // A gated slot does nothing at all; the others still keep the byte.
         EXPECT_EQ(window_->epState[*c.epByte], c.gated ? 0xAA : c.epValue);
     }
+    EXPECT_EQ(ui().statusbar->currentMessage(), QString::fromLatin1(c.message));
 }
 
 INSTANTIATE_TEST_SUITE_P(RegisterMap, SettingTest, ::testing::ValuesIn(settingCases()),

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "edid/Image.h"
 #include "emulator/Box.h"
 #include "qt/MainWindow.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -25,8 +27,11 @@ namespace {
 
 using gui_test::Bytes;
 
-// PCB revision, then the thirteen pages with their answer lengths.
-// The status poll (step 6) and the EDID read (step 7) add theirs here.
+// The EDID read of step 7 begins with this fetch of input port 0's EDID.
+const Bytes kEdidFetchRx0 = {0x10, 0x01, 0xB7};
+
+// PCB revision, then the thirteen pages with their answer lengths, the
+// status poll (step 6) and the EDID read (step 7).
 const std::vector<Bytes> kStartupRequests = {
     {0x11, 0x02, 0xB9, 0x00},  //
     {0x11, 27, 0xE0, 0},
@@ -62,6 +67,24 @@ const std::vector<Bytes> kStartupRequests = {
     {0x11, 19, 0xE0, 18},
     {0x11, 33, 0xE0, 19},
     {0x11, 28, 0xE0, 13},
+    // The EDID of input port 0: the fetch, then 16 chunks of the buffer.
+    kEdidFetchRx0,
+    {0x11, 16, 0xB0, 0x00},
+    {0x11, 16, 0xB0, 0x10},
+    {0x11, 16, 0xB0, 0x20},
+    {0x11, 16, 0xB0, 0x30},
+    {0x11, 16, 0xB0, 0x40},
+    {0x11, 16, 0xB0, 0x50},
+    {0x11, 16, 0xB0, 0x60},
+    {0x11, 16, 0xB0, 0x70},
+    {0x11, 16, 0xB0, 0x80},
+    {0x11, 16, 0xB0, 0x90},
+    {0x11, 16, 0xB0, 0xA0},
+    {0x11, 16, 0xB0, 0xB0},
+    {0x11, 16, 0xB0, 0xC0},
+    {0x11, 16, 0xB0, 0xD0},
+    {0x11, 16, 0xB0, 0xE0},
+    {0x11, 16, 0xB0, 0xF0},
 };
 
 const char* const kEdidTables[] = {
@@ -211,7 +234,28 @@ protected:
 
     void start() {
         box_.clearTrace();
+        // Keeps the status-bar text of the moment the EDID read of step 7
+        // starts, before that read's own message replaces it.
+        library_.beforeWrite = [this, before = library_.beforeWrite](const Bytes& bytes) {
+            if (before) {
+                before(bytes);
+            }
+            if (bytes == kEdidFetchRx0) {
+                statusBeforeEdidRead_ = statusOfTheWindowBeingBuilt();
+            }
+        };
         window_ = std::make_unique<MainWindow>(library_, clock_, dialogs_);
+    }
+
+    static QString statusOfTheWindowBeingBuilt() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<MainWindow*>(w)) {
+                if (auto* bar = window->findChild<QStatusBar*>()) {
+                    return bar->currentMessage();
+                }
+            }
+        }
+        return {};
     }
 
     Ui::MainWindow& ui() { return *window_->form(); }
@@ -221,6 +265,7 @@ protected:
     testing_support::ManualClock clock_;
     gui_test::ScriptedDialogs dialogs_;
     std::unique_ptr<MainWindow> window_;
+    QString statusBeforeEdidRead_;
 };
 
 std::vector<QString> items(const QComboBox* box) {
@@ -243,10 +288,24 @@ TEST_F(GuiStartupTest, ReadsRevisionAndThirteenPagesInOrderAndWritesNothing) {
     start();
     const std::vector<Bytes> requests = box_.requests();
     EXPECT_EQ(requests, kStartupRequests);
+    // The only order to the box is the EDID fetch; no setting is written.
     for (const Bytes& r : requests) {
-        EXPECT_NE(r.front(), 0x10) << "a write to the box during start-up";
+        if (r.front() == 0x10) {
+            EXPECT_EQ(r, kEdidFetchRx0) << "a write to the box during start-up";
+        }
     }
     EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(GuiStartupTest, ShowsTheEdidOfInputPort0) {
+    const emu::Edid presented =
+        box_.server().withBox([](emu::Box& box) { return box.presentedEdid(0); });
+    start();
+    const std::string expected = edid::hexText(presented);
+    EXPECT_EQ(window_->edidHexText, expected);
+    EXPECT_EQ(ui().EDIDtext->toPlainText(), QString::fromStdString(expected));
+    EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("RX EDID values read."));
+    EXPECT_FALSE(window_->statusProgressBar()->isVisibleTo(window_.get()));
 }
 
 TEST_F(GuiStartupTest, EndsWithTheLinkOpenTheTimerRunningAndSettingsReady) {
@@ -257,7 +316,9 @@ TEST_F(GuiStartupTest, EndsWithTheLinkOpenTheTimerRunningAndSettingsReady) {
     EXPECT_EQ(window_->settingsReady, 1);
     EXPECT_EQ(window_->pcbRevision, 4);
     EXPECT_TRUE(ui().CECtext->isEnabled());
-    EXPECT_TRUE(ui().statusbar->currentMessage().isEmpty());
+    // The last message is the EDID read's; nothing went wrong before it.
+    EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("RX EDID values read."));
+    EXPECT_TRUE(statusBeforeEdidRead_.isEmpty());
 }
 
 TEST_F(GuiStartupTest, FillsTheComboBoxesWithTheirItemsAndDefaults) {
@@ -610,7 +671,9 @@ TEST_P(GuiFailedReadTest, ShowsEmptyValuesAndGoesOn) {
     faultOn(GetParam().request, GetParam().fault);
     start();
     EXPECT_EQ(box_.requests(), kStartupRequests);
-    EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("..."));
+    // Shown until the EDID read of step 7 replaces it with its own message.
+    EXPECT_EQ(statusBeforeEdidRead_, QStringLiteral("..."));
+    EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("RX EDID values read."));
     EXPECT_TRUE(dialogs_.shown.empty());
     EXPECT_EQ(window_->settingsReady, 1);
     GetParam().check(ui(), *window_);

@@ -254,6 +254,33 @@ TEST_F(LinkTest, AfterALostAnswerAGuardedRunSkipsTheRestWithoutTraffic) {
     EXPECT_TRUE(link.transact(answer, request, 64, sizeof request));
 }
 
+TEST_F(LinkTest, AGuardWithinAGuardedRunKeepsTheSilenceForTheOuterRun) {
+    openBox();
+    const std::uint8_t request[] = {0x11, 0x40, 0xE1};
+    boxlink::Answer answer{};
+    {
+        boxlink::UsbLink::SilenceGuard outer(link);
+        {
+            boxlink::UsbLink::SilenceGuard inner(link);
+            EXPECT_FALSE(link.transact(answer, request, 64, sizeof request));  // nothing comes
+            EXPECT_TRUE(link.boxSilent());
+        }
+        // The outer run goes on without waiting for the silent box again.
+        EXPECT_TRUE(link.boxSilent());
+        library.clearRecord();
+        library.queueAnswer(Bytes(64, 0xE1));
+        EXPECT_FALSE(link.transact(answer, request, 64, sizeof request));
+        EXPECT_TRUE(library.calls().empty());
+        {
+            // A new inner guard does not forget it either.
+            boxlink::UsbLink::SilenceGuard inner(link);
+            EXPECT_TRUE(link.boxSilent());
+        }
+    }
+    EXPECT_FALSE(link.boxSilent());
+    EXPECT_TRUE(link.transact(answer, request, 64, sizeof request));
+}
+
 TEST_F(LinkTest, WithoutAGuardEveryExchangeWaitsItsOwnWindow) {
     openBox();
     const std::uint8_t request[] = {0x11, 0x40, 0xE1};

@@ -4,7 +4,8 @@
 //
 // The window starts as the program does (so VORTILAN2_EMULATOR selects an
 // emulated box) and is drawn off screen. Each picture is named after its tab:
-// edid-manager.png, scaler.png, ..., macros-macro-auto.png for an inner tab.
+// edid-manager.png, scaler.png, ..., macros-macro-auto.png for an inner tab
+// (edid-manager-decoded.png for the EDID tab's decoded view).
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -60,9 +61,13 @@ int main(int argc, char** argv) {
             shoot(tabs->tabText(i));
             continue;
         }
+        // The EDID tab's inner tabs only switch its view of the EDID: its
+        // first view is the tab's own picture.
+        const bool view = inner == window.form()->tabEdidView;
         for (int j = 0; j < inner->count(); ++j) {
             inner->setCurrentIndex(j);
-            shoot(tabs->tabText(i) + QLatin1Char('-') + inner->tabText(j));
+            shoot(view && j == 0 ? tabs->tabText(i)
+                                 : tabs->tabText(i) + QLatin1Char('-') + inner->tabText(j));
         }
         inner->setCurrentIndex(0);
     }

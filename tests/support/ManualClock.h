@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 #include "usb/Clock.h"
 
@@ -20,6 +22,8 @@ public:
         now_ += ms;
         slept_ += ms;
         ++sleeps_;
+        const std::lock_guard lock(pausesMutex_);
+        pauses_.push_back(ms);
     }
 
     void advance(std::uint32_t ms) { now_ += ms; }
@@ -27,12 +31,23 @@ public:
     std::uint32_t now() const { return now_; }
     std::uint64_t totalSleptMs() const { return slept_; }
     std::uint64_t sleeps() const { return sleeps_; }
+    // Every pause since the start or the last clearPauses(), in order.
+    std::vector<std::uint32_t> pauses() const {
+        const std::lock_guard lock(pausesMutex_);
+        return pauses_;
+    }
+    void clearPauses() {
+        const std::lock_guard lock(pausesMutex_);
+        pauses_.clear();
+    }
 
 private:
     std::atomic<std::uint32_t> now_;
     std::atomic<std::uint32_t> step_;
     std::atomic<std::uint64_t> slept_{0};
     std::atomic<std::uint64_t> sleeps_{0};
+    mutable std::mutex pausesMutex_;
+    std::vector<std::uint32_t> pauses_;
 };
 
 }  // namespace testing_support

@@ -1,0 +1,110 @@
+#include "edid/File.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+
+#include "edid/Parse.h"
+
+namespace edid {
+
+namespace {
+
+constexpr std::size_t kLineColumns = 48;
+
+bool holds(std::span<const std::uint8_t> source, std::size_t at, std::string_view what) {
+    if (source.size() - at < what.size()) {
+        return false;
+    }
+    return std::equal(what.begin(), what.end(), source.begin() + static_cast<std::ptrdiff_t>(at),
+                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+}
+
+}  // namespace
+
+std::string convertTextLineEnds(std::span<const std::uint8_t> source) {
+    std::string out;
+    std::size_t column = 0;
+    for (std::size_t i = 0; i < source.size() && source[i] != 0 && out.size() < kMaxTextChars;) {
+        ++column;
+        if (column == kLineColumns) {
+            for (const std::string_view lineEnd :
+                 {std::string_view(" \r\n"), std::string_view(" \n")}) {
+                if (holds(source, i, lineEnd)) {
+                    out += '\n';
+                    i += lineEnd.size();
+                    column = 0;
+                    break;
+                }
+            }
+            if (column == 0) {
+                continue;
+            }
+        }
+        out += static_cast<char>(source[i]);
+        ++i;
+    }
+    return out;
+}
+
+EdidFileContent edidFileContent(std::span<const std::uint8_t> bytes) {
+    bytes = bytes.first(std::min(bytes.size(), kMaxFileRead));
+    EdidFileContent content;
+    if (bytes.empty() || bytes[0] == 0x00) {
+        content.kind = EdidFileKind::Raw;
+        std::copy_n(bytes.begin(), std::min(bytes.size(), kEdidSize), content.image.begin());
+    } else {
+        content.kind = EdidFileKind::Text;
+        content.text = convertTextLineEnds(bytes);
+    }
+    return content;
+}
+
+LoadResult loadEdidFile(const QString& path) {
+    LoadResult result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    const QByteArray bytes = file.read(static_cast<qint64>(kMaxFileRead));
+    if (bytes.isEmpty() && file.error() != QFileDevice::NoError) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.content =
+        edidFileContent(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                  static_cast<std::size_t>(bytes.size())));
+    result.ok = true;
+    return result;
+}
+
+SaveResult saveEdidFile(const QString& path, const EdidImage& image) {
+    SaveResult result;
+    QSaveFile file(path);
+    // Unbuffered, so that every write reports what reached the file: a short
+    // write at commit time would otherwise pass as success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        result.error = file.errorString();
+        return result;
+    }
+    const auto* data = reinterpret_cast<const char*>(image.data());
+    const auto size = static_cast<qint64>(image.size());
+    for (qint64 done = 0; done < size;) {
+        const qint64 written = file.write(data + done, size - done);
+        if (written <= 0) {
+            result.error = file.errorString();
+            file.cancelWriting();
+            return result;
+        }
+        done += written;
+    }
+    if (!file.commit()) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace edid

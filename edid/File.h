@@ -1,0 +1,58 @@
+// EDID files: 256 raw bytes, or on load also a hexadecimal text such as the
+// reads write (16 lines of 16 values). Saving goes through a temporary file
+// that replaces the target only once every byte is written.
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "edid/Image.h"
+
+namespace edid {
+
+// A load looks at no more than the first 1024 bytes of a file.
+inline constexpr std::size_t kMaxFileRead = 1024;
+// The file name a save proposes.
+inline constexpr char kDefaultFileName[] = "VORTILAN2_edid0.bin";
+
+enum class EdidFileKind {
+    Raw,   // the first byte is 0x00, as in every EDID's header
+    Text,  // anything else
+};
+
+struct EdidFileContent {
+    EdidFileKind kind = EdidFileKind::Raw;
+    EdidImage image{};  // Raw: the first 256 bytes, those missing in a shorter file 0x00
+    std::string text;   // Text: the converted text, at most kMaxTextChars characters
+};
+
+// The line ends of a text file as the editor takes them: while a line keeps
+// 48 characters per line, its 48th character, a blank, and the CR LF or LF
+// after it become one line feed. From the first line that does not, the rest
+// is copied unchanged. The text ends at its first NUL and after at most
+// kMaxTextChars characters.
+std::string convertTextLineEnds(std::span<const std::uint8_t> source);
+
+// What a file holding these bytes loads as; only the first kMaxFileRead bytes
+// are looked at. An empty file is a raw file of 256 zero bytes.
+EdidFileContent edidFileContent(std::span<const std::uint8_t> bytes);
+
+struct LoadResult {
+    bool ok = false;
+    EdidFileContent content;
+    QString error;  // the file's error text when ok is false
+};
+LoadResult loadEdidFile(const QString& path);
+
+struct SaveResult {
+    bool ok = false;
+    QString error;  // the file's error text when ok is false
+};
+// Writes the 256 bytes raw. A failed save leaves an existing file as it was.
+SaveResult saveEdidFile(const QString& path, const EdidImage& image);
+
+}  // namespace edid

@@ -1,0 +1,52 @@
+#include "edid/Image.h"
+
+namespace edid {
+
+std::uint8_t edidBlockChecksum(std::span<const std::uint8_t, kBlockSize> block) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i + 1 < kBlockSize; ++i) {
+        sum += block[i];
+    }
+    return static_cast<std::uint8_t>((256u - sum % 256u) % 256u);
+}
+
+ChecksumVerdict checkChecksums(const EdidImage& image) {
+    ChecksumVerdict verdict;
+    for (std::size_t b = 0; b < kBlockCount; ++b) {
+        const std::span<const std::uint8_t, kBlockSize> block(image.data() + b * kBlockSize,
+                                                              kBlockSize);
+        verdict.blocks[b] = {block[kBlockSize - 1], edidBlockChecksum(block)};
+    }
+    return verdict;
+}
+
+void repairChecksums(EdidImage& image) {
+    const ChecksumVerdict verdict = checkChecksums(image);
+    for (std::size_t b = 0; b < kBlockCount; ++b) {
+        image[b * kBlockSize + kBlockSize - 1] = verdict.blocks[b].computed;
+    }
+}
+
+void appendHexLine(std::string& text, std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    if (bytes.empty()) {
+        return;
+    }
+    for (const std::uint8_t b : bytes) {
+        text += kDigits[b >> 4];
+        text += kDigits[b & 0x0F];
+        text += ' ';
+    }
+    text.back() = '\n';
+}
+
+std::string hexText(const EdidImage& image) {
+    std::string text;
+    text.reserve(kHexTextSize);
+    for (std::size_t line = 0; line < kEdidSize; line += kValuesPerLine) {
+        appendHexLine(text, std::span(image).subspan(line, kValuesPerLine));
+    }
+    return text;
+}
+
+}  // namespace edid
