@@ -1,0 +1,752 @@
+#include "config/Settings.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "config/StateKeys.h"
+#include "settings/RegisterMap.h"
+#include "status/Printf.h"
+
+namespace config {
+
+namespace {
+
+using boxstatus::printfText;
+
+void line(std::string& out, std::string_view text) {
+    out += text;
+    out += '\n';
+}
+
+void keyLine(std::string& out, std::string_view key, std::string_view value) {
+    out += key;
+    out += ' ';
+    out += value;
+    out += '\n';
+}
+
+std::string_view onOff(bool on) {
+    return on ? "on" : "off";
+}
+
+// The leading decimal number of a value, as a C library number scan reads
+// it ("12abc" reads 12); nothing when it does not start with a number.
+std::optional<long> leadingNumber(std::string_view text) {
+    const std::string s(text);
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(s.c_str(), &end, 10);
+    if (end == s.c_str() || errno == ERANGE) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> leadingDecimal(std::string_view text) {
+    const std::string s(text);
+    char* end = nullptr;
+    const double value = std::strtod(s.c_str(), &end);
+    if (end == s.c_str() || value != value) {  // no number, or NaN
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<long> numberIn(std::string_view text, long low, long high) {
+    const auto n = leadingNumber(text);
+    if (!n || *n < low || *n > high) {
+        return std::nullopt;
+    }
+    return n;
+}
+
+// ---- Presets -------------------------------------------------------------
+
+struct PresetKey {
+    std::string_view key;
+    std::uint8_t epByte;
+    std::uint8_t reg;
+    std::span<const std::uint8_t> codes;  // by combo box index
+    int Snapshot::*index;
+};
+
+const PresetKey kPresetKeys[] = {
+    {"AutoPreset4k30", 26, 46, boxsettings::kPreset4k30Codes, &Snapshot::preset4k30Index},
+    {"AutoPreset4k60Hdr", 28, 48, boxsettings::kPreset4k60HdrCodes, &Snapshot::preset4k60HdrIndex},
+    {"AutoPreset4k60", 27, 47, boxsettings::kPreset4k60Codes, &Snapshot::preset4k60Index},
+};
+
+void presetLine(std::string& out, const PresetKey& key, const Snapshot& s) {
+    const std::uint8_t code = s.epState[key.epByte];
+    for (const std::uint8_t c : key.codes) {
+        if (c == code) {
+            keyLine(out, key.key, boxsettings::presetName(code));
+        }
+    }
+}
+
+// ---- Scaler ----------------------------------------------------------------
+
+enum class ScalerField { En, Mode, Cs, Dc };
+
+struct ScalerKey {
+    std::string_view key;
+    int port;
+    std::uint8_t format;
+    ScalerField field;
+};
+
+using packets::k1080p30;
+using packets::k1080p60;
+using packets::k4k30;
+using packets::k4k60;
+
+constexpr ScalerKey kScalerKeys[] = {
+    {"ScalePort0_4k60En", 0, k4k60, ScalerField::En},
+    {"ScalePort0_4k60Cs", 0, k4k60, ScalerField::Cs},
+    {"ScalePort0_4k60Dc", 0, k4k60, ScalerField::Dc},
+    {"ScalePort0_4k30En", 0, k4k30, ScalerField::En},
+    {"ScalePort0_4k30Cs", 0, k4k30, ScalerField::Cs},
+    {"ScalePort0_4k30Dc", 0, k4k30, ScalerField::Dc},
+    {"ScalePort0_1080p60En", 0, k1080p60, ScalerField::En},
+    {"ScalePort0_1080p60Mode", 0, k1080p60, ScalerField::Mode},
+    {"ScalePort0_1080p60Cs", 0, k1080p60, ScalerField::Cs},
+    {"ScalePort0_1080p60Dc", 0, k1080p60, ScalerField::Dc},
+    {"ScalePort0_1080p30En", 0, k1080p30, ScalerField::En},
+    {"ScalePort0_1080p30Mode", 0, k1080p30, ScalerField::Mode},
+    {"ScalePort0_1080p30Cs", 0, k1080p30, ScalerField::Cs},
+    {"ScalePort0_1080p30Dc", 0, k1080p30, ScalerField::Dc},
+    {"ScalePort1_4k60En", 1, k4k60, ScalerField::En},
+    {"ScalePort1_4k60Mode", 1, k4k60, ScalerField::Mode},
+    {"ScalePort1_4k60Cs", 1, k4k60, ScalerField::Cs},
+    {"ScalePort1_4k60Dc", 1, k4k60, ScalerField::Dc},
+    {"ScalePort1_4k30En", 1, k4k30, ScalerField::En},
+    {"ScalePort1_4k30Mode", 1, k4k30, ScalerField::Mode},
+    {"ScalePort1_4k30Cs", 1, k4k30, ScalerField::Cs},
+    {"ScalePort1_4k30Dc", 1, k4k30, ScalerField::Dc},
+    {"ScalePort1_1080p60En", 1, k1080p60, ScalerField::En},
+    {"ScalePort1_1080p60Cs", 1, k1080p60, ScalerField::Cs},
+    {"ScalePort1_1080p60Dc", 1, k1080p60, ScalerField::Dc},
+    {"ScalePort1_1080p30En", 1, k1080p30, ScalerField::En},
+    {"ScalePort1_1080p30Cs", 1, k1080p30, ScalerField::Cs},
+    {"ScalePort1_1080p30Dc", 1, k1080p30, ScalerField::Dc},
+};
+
+constexpr std::array<std::string_view, 2> kScaleModeNamesPort0 = {"HDMIDRV_SCALE_OFF",
+                                                                  "HDMIDRV_SCALE_ON"};
+constexpr std::array<std::string_view, 2> kScaleModeNamesPort1 = {"HDMIDRV_SCALE_ON",
+                                                                  "HDMIDRV_SCALE_OFF"};
+
+template <std::size_t N>
+std::string_view nameAt(const std::array<std::string_view, N>& names, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < N
+               ? names[static_cast<std::size_t>(index)]
+               : std::string_view{};
+}
+
+template <std::size_t N>
+std::optional<std::uint8_t> indexOf(const std::array<std::string_view, N>& names,
+                                    std::string_view name) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (names[i] == name) {
+            return static_cast<std::uint8_t>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+void scalerLine(std::string& out, const ScalerKey& key, const Snapshot& s) {
+    const packets::ScalerRow& row = s.scaler[static_cast<std::size_t>(key.port)].rows[key.format];
+    switch (key.field) {
+        case ScalerField::En:
+            keyLine(out, key.key, onOff(row.convert));
+            break;
+        case ScalerField::Mode:
+            if (const auto name = scaleModeName(key.port, row.resolution); !name.empty()) {
+                keyLine(out, key.key, name);
+            }
+            break;
+        case ScalerField::Cs:
+            if (const auto name = nameAt(kColourSpaceNames, row.colourSpace); !name.empty()) {
+                keyLine(out, key.key, name);
+            }
+            break;
+        case ScalerField::Dc:
+            if (const auto name = nameAt(kDeepColourNames, row.deepColour); !name.empty()) {
+                keyLine(out, key.key, name);
+            }
+            break;
+    }
+}
+
+ImportAction importScaler(const ScalerKey& key, std::string_view value, Snapshot& s) {
+    packets::ScalerRow& row = s.scaler[static_cast<std::size_t>(key.port)].rows[key.format];
+    std::optional<std::uint8_t> index;
+    std::uint8_t* field = nullptr;
+    switch (key.field) {
+        case ScalerField::En: {
+            const bool on = value == "on";
+            if (row.convert == on) {
+                return {};
+            }
+            row.convert = on;
+            return {ImportAction::SendScaler, 0, 0, key.port};
+        }
+        case ScalerField::Mode:
+            index = indexOf(key.port == 0 ? kScaleModeNamesPort0 : kScaleModeNamesPort1, value);
+            field = &row.resolution;
+            break;
+        case ScalerField::Cs:
+            index = indexOf(kColourSpaceNames, value);
+            field = &row.colourSpace;
+            break;
+        case ScalerField::Dc:
+            index = indexOf(kDeepColourNames, value);
+            field = &row.deepColour;
+            break;
+    }
+    if (!index || *field == *index) {
+        return {};
+    }
+    *field = *index;
+    return {ImportAction::SendScaler, 0, 0, key.port};
+}
+
+// ---- OSD -------------------------------------------------------------------
+
+enum class OsdSend { Never, Params, TextWhenChanged };
+
+struct OsdNumberKey {
+    std::string_view key;
+    long low;
+    long high;
+    std::uint16_t packets::OsdParams::*word;
+    std::uint8_t packets::OsdParams::*byte;
+};
+
+constexpr OsdNumberKey kOsdNumberKeys[] = {
+    {"OsdMaskX0", 1, 1920, &packets::OsdParams::maskX0, nullptr},
+    {"OsdMaskY0", 1, 1080, &packets::OsdParams::maskY0, nullptr},
+    {"OsdMaskX1", 1, 1920, &packets::OsdParams::maskX1, nullptr},
+    {"OsdMaskY1", 1, 1080, &packets::OsdParams::maskY1, nullptr},
+    {"OsdMaskRate", 0, 7, nullptr, &packets::OsdParams::maskLevel},
+    {"OsdMaskGs", 0, 15, nullptr, &packets::OsdParams::maskGrey},
+    {"OsdLocX", 1, 1920, &packets::OsdParams::x, nullptr},
+    {"OsdLocY", 1, 1080, &packets::OsdParams::y, nullptr},
+    {"OsdFadeValue", 0, 255, nullptr, &packets::OsdParams::fade},
+    {"OsdColorFg", 0, 31, nullptr, &packets::OsdParams::foreground},
+    {"OsdColorBg", 0, 31, nullptr, &packets::OsdParams::background},
+    {"OsdColorBgRate", 0, 7, nullptr, &packets::OsdParams::backgroundLevel},
+};
+
+long osdNumber(const OsdNumberKey& key, const packets::OsdParams& osd) {
+    return key.word != nullptr ? osd.*key.word : osd.*key.byte;
+}
+
+// OsdField1 .. OsdField8 are the content bits, OsdField9 the metadata flag.
+constexpr std::uint8_t kOsdFieldBits[] = {
+    packets::kOsdSourceName, packets::kOsdVideoField, packets::kOsdVideoIf, packets::kOsdHdrRxTx,
+    packets::kOsdHdrIf,      packets::kOsdAudioField, packets::kOsdRxHdr,   packets::kOsdRxVideo,
+};
+
+bool osdField(const packets::OsdParams& osd, std::size_t n) {
+    return n < 8 ? (osd.contents & kOsdFieldBits[n]) != 0 : osd.ignoreMetadata;
+}
+
+void setOsdField(packets::OsdParams& osd, std::size_t n, bool on) {
+    if (n < 8) {
+        osd.contents = static_cast<std::uint8_t>(on ? osd.contents | kOsdFieldBits[n]
+                                                    : osd.contents & ~kOsdFieldBits[n]);
+    } else {
+        osd.ignoreMetadata = on;
+    }
+}
+
+// ---- Macros ----------------------------------------------------------------
+
+// Picture modes of the C and picture-mode combo boxes: 22 items.
+constexpr long kPictureModes = 22;
+
+enum class MacroField {
+    Enable,
+    Hdr10Mode,
+    RuleEnables,
+    Metadata,
+    Threshold,
+    Mode,
+    ElseMode,
+    Delay,
+    PictureMode
+};
+
+struct MacroKey {
+    std::string key;
+    MacroField field;
+    std::size_t index;  // the rule or picture-mode row
+};
+
+// The macro keys in file order: JvcMacroEnable, JvcMacro1, 2, then per rule
+// k the A, B and C keys (JvcMacro3, JvcMacro45, JvcMacro6 for rule 0), ...
+const std::vector<MacroKey>& macroKeys() {
+    static const std::vector<MacroKey> keys = [] {
+        std::vector<MacroKey> k = {{"JvcMacroEnable", MacroField::Enable, 0},
+                                   {"JvcMacro1", MacroField::Hdr10Mode, 0},
+                                   {"JvcMacro2", MacroField::RuleEnables, 0}};
+        for (std::size_t rule = 0; rule < packets::kMacroRules; ++rule) {
+            const std::size_t a = 3 + 4 * rule;
+            k.push_back({"JvcMacro" + std::to_string(a), MacroField::Metadata, rule});
+            k.push_back({"JvcMacro" + std::to_string(a + 1) + std::to_string(a + 2),
+                         MacroField::Threshold, rule});
+            k.push_back({"JvcMacro" + std::to_string(a + 3), MacroField::Mode, rule});
+        }
+        k.push_back({"JvcMacro27", MacroField::ElseMode, 0});
+        k.push_back({"JvcMacro28", MacroField::Delay, 0});
+        for (std::size_t row = 0; row < packets::kPictureModeRows; ++row) {
+            k.push_back({"JvcMacro" + std::to_string(29 + row), MacroField::PictureMode, row});
+        }
+        return k;
+    }();
+    return keys;
+}
+
+const MacroKey* findMacroKey(std::string_view key) {
+    for (const MacroKey& k : macroKeys()) {
+        if (k.key == key) {
+            return &k;
+        }
+    }
+    return nullptr;
+}
+
+std::string macroValueText(const MacroKey& key, const packets::Macros& m) {
+    switch (key.field) {
+        case MacroField::Enable:
+            return std::to_string((m.enabled ? 1 : 0) | (m.everySync ? 2 : 0));
+        case MacroField::Hdr10Mode:
+            return std::to_string(m.hdr10Mode);
+        case MacroField::RuleEnables:
+            return std::to_string(m.ruleEnables & 0x7F);
+        case MacroField::Metadata:
+            return std::to_string(m.rules[key.index].metadata);
+        case MacroField::Threshold: {
+            const packets::MacroRule& rule = m.rules[key.index];
+            const double shown = packets::macroThresholdShown(rule.metadata, rule.threshold);
+            return rule.metadata == packets::kMinBrightness
+                       ? printfText("%1.4f", shown)
+                       : printfText("%d", static_cast<int>(shown));
+        }
+        case MacroField::Mode:
+            return std::to_string(m.rules[key.index].mode);
+        case MacroField::ElseMode:
+            return std::to_string(m.elseMode);
+        case MacroField::Delay:
+            return std::to_string(m.syncDelay);
+        case MacroField::PictureMode:
+            return std::to_string(m.pictureModes[key.index]);
+    }
+    return {};
+}
+
+// Sets the macro field; values outside the widget's range are ignored.
+void importMacro(const MacroKey& key, std::string_view value, packets::Macros& m) {
+    if (key.field == MacroField::Threshold) {
+        packets::MacroRule& rule = m.rules[key.index];
+        // A threshold with four decimals when the rule compares the minimum
+        // brightness, else a whole number.
+        if (rule.metadata == packets::kMinBrightness) {
+            if (const auto d = leadingDecimal(value)) {
+                rule.threshold = packets::macroThreshold(rule.metadata, *d);
+            }
+        } else if (const auto n = leadingNumber(value)) {
+            rule.threshold = packets::macroThreshold(rule.metadata, static_cast<double>(*n));
+        }
+        return;
+    }
+    const auto number = leadingNumber(value);
+    if (!number) {
+        return;
+    }
+    const long v = *number;
+    const auto set = [v](std::uint8_t& field, long low, long high) {
+        if (v >= low && v <= high) {
+            field = static_cast<std::uint8_t>(v);
+        }
+    };
+    switch (key.field) {
+        case MacroField::Enable:
+            m.enabled = (v & 1) != 0;
+            m.everySync = (v & 2) != 0;
+            break;
+        case MacroField::Hdr10Mode:
+            set(m.hdr10Mode, 0, 3);
+            break;
+        case MacroField::RuleEnables:
+            m.ruleEnables = static_cast<std::uint8_t>(v & 0x7F);
+            break;
+        case MacroField::Metadata:
+            set(m.rules[key.index].metadata, 0, 2);
+            break;
+        case MacroField::Mode:
+            set(m.rules[key.index].mode, 0, kPictureModes - 1);
+            break;
+        case MacroField::ElseMode:
+            set(m.elseMode, 0, kPictureModes - 1);
+            break;
+        case MacroField::Delay:
+            set(m.syncDelay, 1, 60);
+            break;
+        case MacroField::PictureMode:
+            set(m.pictureModes[key.index], 0, kPictureModes - 1);
+            break;
+        case MacroField::Threshold:
+            break;
+    }
+}
+
+// ---- Texts -----------------------------------------------------------------
+
+const TextKey kTextKeys[] = {
+    {"CustomHdrText", 11, 93, &Snapshot::hdrText, true},
+    {"CustomAviText", 11, 93, &Snapshot::aviText, true},
+    {"CustomVsiText", 11, 93, &Snapshot::vsiText, true},
+    {"CustomCecText", 5, 48, &Snapshot::cecText, true},
+    {"DolbyVision", 0, 199, &Snapshot::dvText, false},
+};
+
+// A text as one line: line breaks become blanks (a break would end the key's
+// line and start a line of its own), cut to what the import takes.
+std::string textValue(const std::string& text, std::size_t maxChars) {
+    std::string value = text.substr(0, maxChars);
+    for (char& c : value) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    return value;
+}
+
+// ---- Keys written from the EP state -----------------------------------------
+
+void stateLine(std::string& out, std::string_view key, const Snapshot& s) {
+    if (const StateKey* k = findStateKey(key)) {
+        if (const auto text = stateValueText(*k, s.epState)) {
+            keyLine(out, key, *text);
+        }
+    }
+}
+
+// Keys of the EP state that compare with a widget of the window, not with
+// the EP state byte.
+struct IndexKey {
+    std::string_view key;
+    std::uint8_t reg;
+    int Snapshot::*index;
+    int offset;  // register value = index + offset
+};
+
+const IndexKey kIndexKeys[] = {
+    {"EdidCustomTableBot", 32, &Snapshot::edidTableBotIndex, 1},
+    {"EdidCustomTableTop", 33, &Snapshot::edidTableTopIndex, 0},
+    {"EdidAlgo", 31, &Snapshot::edidAlgoIndex, 0},
+};
+
+ImportAction importIndexKey(const IndexKey& key, std::string_view value, Snapshot& s) {
+    const auto number = leadingNumber(value);
+    if (!number) {
+        return {};
+    }
+    long v = *number;
+    if (key.reg == 31) {
+        if (v < 0 || v > 4) {
+            return {};
+        }
+    } else {
+        v &= 0xFF;  // the register takes the low 8 bits
+    }
+    if (s.*key.index + key.offset == v) {
+        return {};
+    }
+    s.*key.index = static_cast<int>(v) - key.offset;
+    return {ImportAction::WriteRegister, key.reg, static_cast<std::uint8_t>(v)};
+}
+
+ImportAction importStateKey(const StateKey& key, std::string_view value, Snapshot& s) {
+    if (key.key == "InputPort") {
+        // Always written: the routing may have changed at the box since.
+        const auto v = stateValueFor(key, value, s.epState);
+        if (!v) {
+            return {};
+        }
+        s.inputIndex = *v - 1;
+        return {ImportAction::WriteRegister, key.reg, *v};
+    }
+    if (key.key == "BaudRate") {
+        const auto n = leadingNumber(value);
+        for (const Word& w : kBaudRateWords) {
+            if (n && std::to_string(*n) == w.text) {
+                if (s.baudRateIndex == w.value) {
+                    return {};
+                }
+                s.baudRateIndex = w.value;
+                return {ImportAction::WriteRegister, key.reg, w.value};
+            }
+        }
+        return {};
+    }
+    if (key.key == "CecLa") {
+        const int index = value == "audio" ? 1 : 0;
+        if (s.cecLaIndex == index) {
+            return {};
+        }
+        s.cecLaIndex = index;
+        return {ImportAction::WriteRegister, key.reg, static_cast<std::uint8_t>(index)};
+    }
+    if (key.reg == 0) {
+        return {};  // slide switch positions are the box's own
+    }
+    const auto v = stateValueFor(key, value, s.epState);
+    if (!v || s.epState[key.epByte] == *v) {
+        return {};
+    }
+    s.epState[key.epByte] = *v;
+    mirrorEdidBoxes(s);
+    return {ImportAction::WriteRegister, key.reg, *v};
+}
+
+}  // namespace
+
+const std::array<std::string_view, 9> kColourSpaceNames = {
+    "HDMIDRV_CS_Follow",
+    "HDMIDRV_CS_RGB_Full",
+    "HDMIDRV_CS_RGB_BT2020_Full",
+    "HDMIDRV_CS_YCbCr444_BT709",
+    "HDMIDRV_CS_YCbCr444_BT2020_Non_Const",
+    "HDMIDRV_CS_YCbCr422_BT709",
+    "HDMIDRV_CS_YCbCr422_BT2020_Non_Const",
+    "HDMIDRV_CS_YCbCr420_BT709",
+    "HDMIDRV_CS_YCbCr420_BT2020_Non_Const",
+};
+
+const std::array<std::string_view, 5> kDeepColourNames = {
+    "HDMIDRV_DEEPCOLOR_Follow", "HDMIDRV_DEEPCOLOR_OFF",  "HDMIDRV_DEEPCOLOR10_ON",
+    "HDMIDRV_DEEPCOLOR12_ON",   "HDMIDRV_DEEPCOLOR16_ON",
+};
+
+std::string_view scaleModeName(int port, int index) {
+    return nameAt(port == 0 ? kScaleModeNamesPort0 : kScaleModeNamesPort1, index);
+}
+
+void mirrorEdidBoxes(Snapshot& s) {
+    const std::uint8_t hdr = s.epState[18];
+    const std::uint8_t dv = s.epState[19];
+    s.edidBt2020 = s.epState[15] == 1;
+    s.edidYuvRemove = s.epState[16] == 1;
+    s.edid3dRemove = s.epState[17] == 1;
+    s.edidHdr = hdr == 1 || hdr == 3;
+    s.edidHlg = hdr == 2 || hdr == 3;
+    s.dvCopy = (dv & 0x01) != 0;
+    s.dvRemove = (dv & 0x02) != 0;
+    s.dvLimit = (dv & 0x04) != 0;
+}
+
+std::span<const TextKey> textKeys() {
+    return kTextKeys;
+}
+
+std::string settingsSection(const Snapshot& s) {
+    std::string out;
+    line(out, kSeparator);
+    line(out, "#");
+    line(out, "#SETTINGS START - MODIFY VALUES PERMITTED");
+    line(out, "#");
+    line(out, kSeparator);
+
+    if (s.inputIndex >= 0 && s.inputIndex < 4) {
+        keyLine(out, "InputPort", kInputPortWords[static_cast<std::size_t>(s.inputIndex)].text);
+    }
+    for (const std::string_view key :
+         {"AutoSw", "AutoSwPrio", "BaudRate", "EncLevel", "ScaleSlidePosition",
+          "ScaleCustomModeSel", "EdidSlidePosition", "EdidCustomModeSel", "EdidCustomTableTop",
+          "EdidCustomTableBot"}) {
+        stateLine(out, key, s);
+    }
+    keyLine(out, "EdidAlgo", std::to_string(s.edidAlgoIndex));
+    for (const std::string_view key :
+         {"EdidAudio", "EdidHdr", "EdidBt2020", "EdidYuvRemove", "Edid3dRemove",
+          "EdidDvCopyMetadata", "EdidDvRemove", "EdidDvLimit300", "HdrCustom", "HdrDisable",
+          "Hdr10OptionDisable", "HlgOptionDisable", "AviCustom", "AviDisable", "VsiCustom",
+          "VsiDisable"}) {
+        stateLine(out, key, s);
+    }
+    for (const PresetKey& key : kPresetKeys) {
+        presetLine(out, key, s);
+    }
+    for (const ScalerKey& key : kScalerKeys) {
+        scalerLine(out, key, s);
+    }
+    stateLine(out, "HtpcMode", s);
+    stateLine(out, "LogoLed", s);
+
+    const packets::OsdParams& osd = s.osd;
+    for (const OsdNumberKey& key : kOsdNumberKeys) {
+        if (key.key == "OsdLocX") {
+            keyLine(out, "OsdMask", onOff(osd.mask));  // between the mask and the position keys
+        }
+        keyLine(out, key.key, std::to_string(osdNumber(key, osd)));
+    }
+    for (std::size_t n = 0; n < 9; ++n) {
+        keyLine(out, "OsdField" + std::to_string(n + 1), onOff(osdField(osd, n)));
+    }
+    keyLine(out, "Osd", onOff(osd.enabled));
+    keyLine(out, "OsdCustTextLocX", std::to_string(s.osdText.x));
+    keyLine(out, "OsdCustTextLocY", std::to_string(s.osdText.y));
+    keyLine(out, "OsdCustTextNeverFade", onOff(s.osdText.neverFade));
+    keyLine(out, "OsdCustTextEnable", onOff(s.osdText.shown));
+
+    for (const MacroKey& key : macroKeys()) {
+        keyLine(out, key.key, macroValueText(key, s.macros));
+    }
+    for (const std::string_view key : {"MacroRep", "Cec", "CecLa", "CecArcHbr", "MuteBotAudio"}) {
+        stateLine(out, key, s);
+    }
+    for (const TextKey& key : kTextKeys) {
+        keyLine(out, key.key, textValue(s.*key.text, key.maxChars));
+    }
+
+    line(out, "");
+    line(out, "#SETTINGS END");
+    line(out, "#");
+    line(out, kSeparator);
+    return out;
+}
+
+bool isImportedKey(std::string_view key) {
+    if (const StateKey* k = findStateKey(key)) {
+        return k->reg != 0;
+    }
+    for (const PresetKey& k : kPresetKeys) {
+        if (k.key == key)
+            return true;
+    }
+    for (const ScalerKey& k : kScalerKeys) {
+        if (k.key == key)
+            return true;
+    }
+    for (const OsdNumberKey& k : kOsdNumberKeys) {
+        if (k.key == key)
+            return true;
+    }
+    for (const TextKey& k : kTextKeys) {
+        if (k.key == key)
+            return k.imported;
+    }
+    if (key == "Osd" || key == "OsdMask" || key == "OsdCustTextEnable" ||
+        key == "OsdCustTextNeverFade" || key == "OsdCustTextLocX" || key == "OsdCustTextLocY") {
+        return true;
+    }
+    for (int n = 1; n <= 9; ++n) {
+        if (key == "OsdField" + std::to_string(n))
+            return true;
+    }
+    return findMacroKey(key) != nullptr;
+}
+
+ImportAction importLine(const KeyValue& kv, Snapshot& s) {
+    const std::string_view key = kv.key;
+    const std::string_view value = kv.value;
+
+    for (const IndexKey& k : kIndexKeys) {
+        if (k.key == key) {
+            return importIndexKey(k, value, s);
+        }
+    }
+    if (const StateKey* k = findStateKey(key)) {
+        return importStateKey(*k, value, s);
+    }
+    for (const PresetKey& k : kPresetKeys) {
+        if (k.key != key)
+            continue;
+        for (std::size_t i = 0; i < k.codes.size(); ++i) {
+            if (boxsettings::presetName(k.codes[i]) == value) {
+                if (s.*k.index == static_cast<int>(i)) {
+                    return {};
+                }
+                s.*k.index = static_cast<int>(i);
+                return {ImportAction::WriteRegister, k.reg, k.codes[i]};
+            }
+        }
+        return {};
+    }
+    for (const ScalerKey& k : kScalerKeys) {
+        if (k.key == key) {
+            return importScaler(k, value, s);
+        }
+    }
+
+    packets::OsdParams& osd = s.osd;
+    for (const OsdNumberKey& k : kOsdNumberKeys) {
+        if (k.key != key)
+            continue;
+        if (const auto n = numberIn(value, k.low, k.high)) {
+            if (k.word != nullptr) {
+                osd.*k.word = static_cast<std::uint16_t>(*n);
+            } else {
+                osd.*k.byte = static_cast<std::uint8_t>(*n);
+            }
+        }
+        return {};
+    }
+    if (key == "Osd" || key == "OsdMask") {
+        (key == "Osd" ? osd.enabled : osd.mask) = value == "on";
+        return {ImportAction::SendOsdParams};
+    }
+    for (std::size_t n = 0; n < 9; ++n) {
+        if (key == "OsdField" + std::to_string(n + 1)) {
+            setOsdField(osd, n, value == "on");
+            return {};
+        }
+    }
+
+    packets::OsdText& text = s.osdText;
+    const auto textChange = [](auto& field, auto v) {
+        if (field == v) {
+            return ImportAction{};
+        }
+        field = v;
+        return ImportAction{ImportAction::SendOsdText};
+    };
+    if (key == "OsdCustTextEnable") {
+        return textChange(text.shown, value == "on");
+    }
+    if (key == "OsdCustTextNeverFade") {
+        return textChange(text.neverFade, value == "on");
+    }
+    if (key == "OsdCustTextLocX" || key == "OsdCustTextLocY") {
+        const bool x = key == "OsdCustTextLocX";
+        const auto n = numberIn(value, 1, x ? 1920 : 1080);
+        if (!n) {
+            return {};
+        }
+        return textChange(x ? text.x : text.y, static_cast<std::uint16_t>(*n));
+    }
+
+    for (const TextKey& k : kTextKeys) {
+        if (k.key == key) {
+            if (k.imported && value.size() >= k.minChars && value.size() <= k.maxChars) {
+                s.*k.text = std::string(value);
+            }
+            return {};
+        }
+    }
+
+    if (const MacroKey* k = findMacroKey(key)) {
+        importMacro(*k, value, s.macros);
+        // The last macro key sends them all.
+        return k->key == "JvcMacro38" ? ImportAction{ImportAction::SendMacros} : ImportAction{};
+    }
+    return {};
+}
+
+}  // namespace config

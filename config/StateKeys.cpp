@@ -1,0 +1,132 @@
+#include "config/StateKeys.h"
+
+#include <array>
+
+namespace config {
+
+namespace {
+
+constexpr Word kOnOff[] = {{"on", 1}, {"off", 0}};
+constexpr Word kPriority[] = {{"forced", 1}, {"normal", 0}};
+constexpr Word kCecLa[] = {{"audio", 1}, {"video", 0}};
+constexpr Word kBaudRate[] = {{"9600", 0}, {"19200", 1}, {"57600", 2}, {"115200", 3}};
+constexpr Word kInputPort[] = {{"bot", 1}, {"top", 2}, {"thru", 3}, {"swap", 4}};
+constexpr Word kEncLevel[] = {{"14", 2}, {"22", 3}};
+constexpr Word kScale[] = {{"none", 0}, {"autoscale", 1}, {"custom", 2}};
+constexpr Word kEdidSlide[] = {{"automix", 1}, {"fixed", 2}, {"custom", 3}};
+constexpr Word kEdidMode[] = {
+    {"automix", 1}, {"fixed", 2}, {"custom", 3}, {"copytop", 4}, {"copybot", 5}};
+constexpr Word kEdidAudio[] = {{"stereo", 1}, {"51", 2}, {"71", 3}, {"native", 4}, {"topmax", 5}};
+constexpr Word kEdidHdr[] = {{"none", 0}, {"hdr", 1}, {"hlg", 2}, {"hdrhlg", 3}};
+
+using K = StateKind;
+
+constexpr StateKey kKeys[] = {
+    {"InputPort", 0, 25, K::Words, 0, kInputPort},
+    {"AutoSw", 8, 26, K::OnOff},
+    {"AutoSwPrio", 9, 27, K::TwoWords, 0, kPriority},
+    {"BaudRate", 42, 66, K::Words, 0, kBaudRate},
+    {"EncLevel", 4, 30, K::Words, 0, kEncLevel},
+    {"ScaleSlidePosition", 44, 0, K::Words, 0, kScale},
+    {"ScaleCustomModeSel", 2, 28, K::Words, 0, kScale},
+    {"EdidSlidePosition", 3, 0, K::Words, 0, kEdidSlide},
+    {"EdidCustomModeSel", 10, 29, K::Words, 0, kEdidMode},
+    {"EdidCustomTableTop", 12, 33, K::Decimal},
+    {"EdidCustomTableBot", 13, 32, K::Decimal},
+    {"EdidAlgo", 11, 31, K::Decimal},
+    {"EdidAudio", 14, 34, K::Words, 0, kEdidAudio},
+    {"EdidHdr", 18, 38, K::Words, 0, kEdidHdr, 0},
+    {"EdidBt2020", 15, 35, K::OnOff},
+    {"EdidYuvRemove", 16, 36, K::OnOff},
+    {"Edid3dRemove", 17, 37, K::OnOff},
+    {"EdidDvCopyMetadata", 19, 39, K::Bit, 0x01},
+    {"EdidDvRemove", 19, 39, K::Bit, 0x02},
+    {"EdidDvLimit300", 19, 39, K::Bit, 0x04},
+    {"HdrCustom", 20, 40, K::OnOff},
+    {"HdrDisable", 21, 41, K::OnOff},
+    {"Hdr10OptionDisable", 51, 73, K::Bit, 0x02},
+    {"HlgOptionDisable", 51, 73, K::Bit, 0x01},
+    {"AviCustom", 22, 42, K::OnOff},
+    {"AviDisable", 23, 43, K::OnOff},
+    {"VsiCustom", 24, 44, K::OnOff},
+    {"VsiDisable", 25, 45, K::OnOff},
+    {"HtpcMode", 38, 58, K::OnOff},
+    {"LogoLed", 30, 50, K::OnOff},
+    {"MacroRep", 39, 59, K::OnOff},
+    {"Cec", 36, 56, K::OnOff},
+    {"CecLa", 37, 57, K::TwoWords, 0, kCecLa},
+    {"CecArcHbr", 43, 67, K::OnOff},
+    {"MuteBotAudio", 50, 72, K::OnOff},
+};
+
+std::uint8_t byteOf(std::span<const std::uint8_t> epState, std::size_t n) {
+    return n < epState.size() ? epState[n] : 0;
+}
+
+}  // namespace
+
+const std::span<const Word> kOnOffWords(kOnOff);
+const std::span<const Word> kBaudRateWords(kBaudRate);
+const std::span<const Word> kInputPortWords(kInputPort);
+
+std::span<const StateKey> stateKeys() {
+    return kKeys;
+}
+
+const StateKey* findStateKey(std::string_view key) {
+    for (const StateKey& k : kKeys) {
+        if (k.key == key) {
+            return &k;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::string> stateValueText(const StateKey& key,
+                                          std::span<const std::uint8_t> epState) {
+    const std::uint8_t b = byteOf(epState, key.epByte);
+    switch (key.kind) {
+        case StateKind::OnOff:
+            return std::string(b != 0 ? "on" : "off");
+        case StateKind::Bit:
+            return std::string((b & key.bit) != 0 ? "on" : "off");
+        case StateKind::TwoWords:
+            return std::string(key.words[b != 0 ? 0 : 1].text);
+        case StateKind::Decimal:
+            return std::to_string(b);
+        case StateKind::Words:
+            for (const Word& w : key.words) {
+                if (w.value == b) {
+                    return std::string(w.text);
+                }
+            }
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint8_t> stateValueFor(const StateKey& key, std::string_view text,
+                                          std::span<const std::uint8_t> epState) {
+    switch (key.kind) {
+        case StateKind::OnOff:
+            return static_cast<std::uint8_t>(text == "on" ? 1 : 0);
+        case StateKind::Bit: {
+            const std::uint8_t b = byteOf(epState, key.epByte);
+            return static_cast<std::uint8_t>(text == "on" ? (b | key.bit) : (b & ~key.bit));
+        }
+        case StateKind::TwoWords:
+            return text == key.words[0].text ? key.words[0].value : key.words[1].value;
+        case StateKind::Decimal:
+            break;  // numbers are read by the key's own rule
+        case StateKind::Words:
+            for (const Word& w : key.words) {
+                if (w.text == text) {
+                    return w.value;
+                }
+            }
+            return key.otherWord;
+    }
+    return std::nullopt;
+}
+
+}  // namespace config
