@@ -15,7 +15,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "config/BoxConfig.h"
+#include "config/Snapshot.h"
 #include "edid/Image.h"
 #include "edid/Parse.h"
 #include "edid/Transfer.h"
@@ -38,7 +41,7 @@ class MainWindow;
 
 // The utility's version, shown in lblGuiVer, the About box and the
 // configuration file.
-inline constexpr char guiVersionText[] = "GUI: 2.34";
+inline constexpr const char* guiVersionText = config::kGuiVersionText;
 
 class MainWindow : public QMainWindow, public boxlink::LinkUi {
     Q_OBJECT
@@ -198,6 +201,10 @@ private slots:
     void SetEDID_Mode();
     void changeCustomEdid();
     void setEdidAlgo();
+    // Configuration files (MainWindow_config.cpp): the whole box into a
+    // file, and a file's settings into the box.
+    bool SaveVortilanEpStateToFile();
+    bool LoadVortilanEpStateFromFile();
 
 private:
     MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library* library, usb::Clock& clock,
@@ -233,6 +240,12 @@ private:
     // Shows a send's message and sends the register write that follows it,
     // storing its mirror byte.
     void report(const packets::SendResult& result);
+
+    // The settings a configuration file carries, from the widgets and
+    // epState; and back into them, without the widgets sending anything.
+    config::Snapshot configSnapshot() const;
+    void showConfigSnapshot(const config::Snapshot& snapshot);
+    std::vector<QObject*> scalerWidgets() const;
 
     // EDID work of the slots (MainWindow_edid.cpp).
     edid::BoxAccess edidAccess();

@@ -1,0 +1,255 @@
+// Configuration files: export of the whole box and import of a file's
+// settings. The file format and what each line asks of the box are in
+// config/; this reads and writes the widgets and runs the traffic.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+#include <QSignalBlocker>
+#include <QTextEdit>
+#include <vector>
+
+#include "MainWindow.h"
+#include "config/BoxConfig.h"
+#include "config/Settings.h"
+#include "qt/PacketForm.h"
+#include "ui_VortilanForm.h"
+
+namespace {
+
+constexpr int kErrorMs = 4000;
+constexpr int kNoticeMs = 2000;
+constexpr std::uint32_t kImportPauseMs = 100;
+
+std::string plainText(const QTextEdit* edit) {
+    return edit->toPlainText().toLatin1().toStdString();
+}
+
+void setPlainText(QTextEdit* edit, const std::string& text) {
+    const QString q = QString::fromLatin1(text);
+    if (edit->toPlainText() != q) {
+        edit->setPlainText(q);
+    }
+}
+
+void setIndex(QComboBox* box, int index) {
+    if (box->currentIndex() != index) {
+        box->setCurrentIndex(index);
+    }
+}
+
+config::LocalTime localNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return {now.date().day(),  now.date().month(),  now.date().year(),
+            now.time().hour(), now.time().minute(), now.time().second()};
+}
+
+}  // namespace
+
+config::Snapshot MainWindow::configSnapshot() const {
+    config::Snapshot s;
+    s.epState = epState;
+    s.inputIndex = ui->cmbInputSel->currentIndex();
+    s.edidAlgoIndex = ui->cmbEdidAlgo->currentIndex();
+    s.edidTableBotIndex = ui->cmBEdid->currentIndex();
+    s.edidTableTopIndex = ui->cmbEdidTop->currentIndex();
+    s.baudRateIndex = ui->cmbBaudRate->currentIndex();
+    s.preset4k30Index = ui->cmbPreset4k30->currentIndex();
+    s.preset4k60Index = ui->cmbPreset4k60->currentIndex();
+    s.preset4k60HdrIndex = ui->cmbPreset4k60Hdr->currentIndex();
+    s.cecLaIndex = ui->cmbLa->currentIndex();
+    s.edidHdr = ui->cbHdr->isChecked();
+    s.edidHlg = ui->cbHlg->isChecked();
+    s.edidBt2020 = ui->cbBt2020->isChecked();
+    s.edidYuvRemove = ui->cbYUV->isChecked();
+    s.edid3dRemove = ui->cb3D->isChecked();
+    s.dvCopy = ui->cbDv->isChecked();
+    s.dvRemove = ui->cbDvRemove->isChecked();
+    s.dvLimit = ui->cbDvLimit->isChecked();
+    s.osd = gui::packetform::readOsdParams(*ui);
+    s.osdText = gui::packetform::readOsdText(*ui);
+    s.macros = gui::packetform::readMacros(*ui);
+    s.scaler[0] = gui::packetform::readScalerPort(*ui, 0);
+    s.scaler[1] = gui::packetform::readScalerPort(*ui, 1);
+    s.hdrText = plainText(ui->HDRCustomText);
+    s.aviText = plainText(ui->AVICustomText);
+    s.vsiText = plainText(ui->VSICustomText);
+    s.cecText = plainText(ui->CECtext);
+    s.dvText = plainText(ui->txtDvBlock);
+    return s;
+}
+
+void MainWindow::showConfigSnapshot(const config::Snapshot& s) {
+    // The import sends what each line changes itself: widgets whose change
+    // signal would send their setting again stay silent while they follow.
+    std::vector<std::unique_ptr<QSignalBlocker>> silent;
+    for (QObject* w : std::initializer_list<QObject*>{
+             ui->cmbInputSel, ui->cmbEdidAlgo, ui->cmBEdid, ui->cmbEdidTop, ui->cmbBaudRate,
+             ui->cmbPreset4k30, ui->cmbPreset4k60, ui->cmbPreset4k60Hdr, ui->cmbLa, ui->cbHdr,
+             ui->cbHlg, ui->cbBt2020, ui->cbYUV, ui->cb3D}) {
+        silent.push_back(std::make_unique<QSignalBlocker>(w));
+    }
+    for (QObject* w : scalerWidgets()) {
+        silent.push_back(std::make_unique<QSignalBlocker>(w));
+    }
+    epState = s.epState;
+    setIndex(ui->cmbInputSel, s.inputIndex);
+    setIndex(ui->cmbEdidAlgo, s.edidAlgoIndex);
+    setIndex(ui->cmBEdid, s.edidTableBotIndex);
+    setIndex(ui->cmbEdidTop, s.edidTableTopIndex);
+    setIndex(ui->cmbBaudRate, s.baudRateIndex);
+    setIndex(ui->cmbPreset4k30, s.preset4k30Index);
+    setIndex(ui->cmbPreset4k60, s.preset4k60Index);
+    setIndex(ui->cmbPreset4k60Hdr, s.preset4k60HdrIndex);
+    setIndex(ui->cmbLa, s.cecLaIndex);
+    ui->cbHdr->setChecked(s.edidHdr);
+    ui->cbHlg->setChecked(s.edidHlg);
+    ui->cbBt2020->setChecked(s.edidBt2020);
+    ui->cbYUV->setChecked(s.edidYuvRemove);
+    ui->cb3D->setChecked(s.edid3dRemove);
+    ui->cbDv->setChecked(s.dvCopy);
+    ui->cbDvRemove->setChecked(s.dvRemove);
+    ui->cbDvLimit->setChecked(s.dvLimit);
+    gui::packetform::showOsdParams(*ui, s.osd);
+    ui->cbOsdCustomText->setChecked(s.osdText.shown);
+    ui->cbOsdCustomTextFade->setChecked(s.osdText.neverFade);
+    ui->sbCustomOsdLocX->setValue(s.osdText.x);
+    ui->sbCustomOsdLocY->setValue(s.osdText.y);
+    gui::packetform::showMacros(*ui, s.macros);
+    gui::packetform::showScalerPort(*ui, 0, s.scaler[0]);
+    gui::packetform::showScalerPort(*ui, 1, s.scaler[1]);
+    setPlainText(ui->HDRCustomText, s.hdrText);
+    setPlainText(ui->AVICustomText, s.aviText);
+    setPlainText(ui->VSICustomText, s.vsiText);
+    setPlainText(ui->CECtext, s.cecText);
+}
+
+std::vector<QObject*> MainWindow::scalerWidgets() const {
+    return {ui->cb4k60ModePort0,    ui->cmb4k60Port0Cs,       ui->cmb4k60Port0Dc,
+            ui->cb4k30ModePort0,    ui->cmb4k30Port0Cs,       ui->cmb4k30Port0Dc,
+            ui->cb1080p60ModePort0, ui->cmb1080p60Port0Scale, ui->cmb1080p60Port0Cs,
+            ui->cmb1080p60Port0Dc,  ui->cb1080p30ModePort0,   ui->cmb1080p30Port0Scale,
+            ui->cmb1080p30Port0Cs,  ui->cmb1080p30Port0Dc,    ui->cb4k60ModePort1,
+            ui->cmb4k60Port1Scale,  ui->cmb4k60Port1Cs,       ui->cmb4k60Port1Dc,
+            ui->cb4k30ModePort1,    ui->cmb4k30Port1Scale,    ui->cmb4k30Port1Cs,
+            ui->cmb4k30Port1Dc,     ui->cb1080p60ModePort1,   ui->cmb1080p60Port1Cs,
+            ui->cmb1080p60Port1Dc,  ui->cb1080p30ModePort1,   ui->cmb1080p30Port1Cs,
+            ui->cmb1080p30Port1Dc};
+}
+
+bool MainWindow::SaveVortilanEpStateToFile() {
+    const QString name = dialogs_.saveFileName(this, tr("Save file"), QString(),
+                                               tr("Text Files (*.txt);;All files (*.*)"));
+    if (name.isEmpty()) {
+        showStatus("Cannot save file", kErrorMs);
+        return false;
+    }
+    // The target is replaced only once the whole file is written.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        showStatus("Cannot save file", kErrorMs);
+        return false;
+    }
+    stopStatusTimer();
+    edidHexText.clear();
+    const config::ExportPages pages = config::readExportPages(commands_);
+    std::array<std::string, 4> edids;
+    if (pages.answered) {
+        constexpr edid::EdidSource kOrder[] = {edid::EdidSource::Rx0, edid::EdidSource::Rx1,
+                                               edid::EdidSource::Tx0, edid::EdidSource::Tx1};
+        for (std::size_t i = 0; i < edids.size(); ++i) {
+            // A read that fails part-way leaves the lines it read.
+            readEdidFromBox(kOrder[i], false);
+            edids[i] = edidHexText;
+        }
+    }
+    const config::Snapshot snapshot = configSnapshot();
+    const std::string text =
+        config::configFileText({localNow(), pages, pcbRevision, edids, snapshot});
+    startStatusTimer(kStatusIntervalMs);
+    if (!pages.answered) {
+        // A box that stopped answering leaves an existing file as it was.
+        file.cancelWriting();
+        showStatus("File save error", kNoticeMs);
+        return false;
+    }
+    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        showStatus("Can't save " + name.toStdString() + ": " + file.errorString().toStdString(),
+                   kErrorMs);
+        return false;
+    }
+    showStatus("File saved", kNoticeMs);
+    return true;
+}
+
+bool MainWindow::LoadVortilanEpStateFromFile() {
+    boxlink::Answer page0{};
+    if (!commands_.readRegisterPage(0, page0, 27)) {
+        showStatus("VORTILAN2 not connected", kErrorMs);
+        return false;
+    }
+    const QString name = dialogs_.openFileName(this, tr("Open file"), QString(),
+                                               tr("Text Files (*.txt);;All files (*.*)"));
+    QFile file(name);
+    if (name.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        showStatus("Cannot read file", kErrorMs);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const config::ReadFile read = config::readConfigText(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+        config::isImportedKey);
+    if (!read.refusal.empty()) {
+        dialogs_.warning(
+            this, QStringLiteral("VORTILAN2 Utility"),
+            tr("Can't import %1: %2.").arg(name, QString::fromStdString(read.refusal)));
+        return false;
+    }
+
+    stopStatusTimer();
+    edidHexText.clear();
+    config::Snapshot snapshot = configSnapshot();
+    const std::size_t total = read.lines.size();
+    for (std::size_t i = 0; i < total; ++i) {
+        if (!read.lines[i]) {
+            continue;
+        }
+        const config::Snapshot before = snapshot;
+        const config::ImportAction action = config::importLine(*read.lines[i], snapshot);
+        if (!(snapshot == before)) {
+            showConfigSnapshot(snapshot);
+        }
+        switch (action.kind) {
+            case config::ImportAction::None:
+                continue;  // nothing sent: no pause
+            case config::ImportAction::WriteRegister:
+                commands_.writeRegister(action.reg, action.value);
+                break;
+            case config::ImportAction::SendOsdParams:
+                setOsdParam();
+                break;
+            case config::ImportAction::SendOsdText:
+                setOsdCustomText();
+                break;
+            case config::ImportAction::SendScaler:
+                action.port == 0 ? setPort0ScalePara() : setPort1ScalePara();
+                break;
+            case config::ImportAction::SendMacros:
+                setMacro();
+                break;
+        }
+        showStatus(
+            "Import in progress: line " + std::to_string(i + 1) + " of " + std::to_string(total),
+            kErrorMs);
+        // Keep the window painted while the box takes the setting.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        clock_.sleepMs(kImportPauseMs);
+    }
+    showStatus("Import done", kErrorMs);
+    startStatusTimer(kStatusIntervalMs);
+    return true;
+}
