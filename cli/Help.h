@@ -1,0 +1,94 @@
+// The help texts of the command line, one per command.
+#pragma once
+
+#include <string_view>
+
+namespace cli {
+
+struct CommandHelp {
+    std::string_view command;  // "edid read"
+    std::string_view usage;    // the rest of the usage line
+    std::string_view text;     // what it does
+};
+
+inline constexpr std::string_view kProgramHelp =
+    "Usage: vortilan2 COMMAND [ARGUMENTS] [--help]\n"
+    "\n"
+    "Reads and changes the settings of a VORTILAN2 box, its EDIDs, and sends\n"
+    "packets through it, without the window. The box is found by USB, or among\n"
+    "the emulated boxes named in VORTILAN2_EMULATOR.\n"
+    "\n"
+    "Commands:\n"
+    "  status [--json]                  firmware, signal, sinks, source, HDR, Dolby Vision\n"
+    "  get [NAME]                       one setting, or all of them\n"
+    "  set NAME VALUE                   change a setting\n"
+    "  edid read SOURCE [-o FILE]       read an EDID: rx0, rx1, tx0, tx1 or current\n"
+    "  edid decode FILE                 show what an EDID file says\n"
+    "  edid write TABLE FILE            upload an EDID into custom table 1 to 10\n"
+    "  edid mode MODE [TABLE [TOP]]     automix, fixed, custom, copy-top, copy-bot\n"
+    "  cec send BYTES                   send a CEC message, e.g. 5f:36\n"
+    "  infoframe send KIND BYTES        send a custom hdr, avi, vsi or dv packet\n"
+    "  rs232 send BYTES                 send bytes through the box's RS-232 port\n"
+    "  osd text TEXT                    show a text on the box's on-screen display\n"
+    "  config export FILE               save the whole box to a configuration file\n"
+    "  config import FILE               apply a configuration file to the box\n"
+    "  config diff FILE [FILE2]         what FILE would change in the box (or in FILE2)\n"
+    "\n"
+    "Exit status: 0 done, 1 the box refused or did not answer, 2 bad usage or input.\n"
+    "`vortilan2 COMMAND --help` tells more about a command.\n";
+
+inline constexpr CommandHelp kCommandHelp[] = {
+    {"status", "[--json]",
+     "Shows what the window's status area and signal tabs show: firmware and PCB\n"
+     "revision, the input and output timings, the sink names, the source name,\n"
+     "the captured infoframes, the HDR infoframe and the Dolby Vision block.\n"
+     "--json prints one JSON object instead, for scripts.\n"},
+    {"get", "[NAME]",
+     "Prints the value of a setting as the box reports it, or every setting with\n"
+     "its value when NAME is left out. Names and values are those of the\n"
+     "configuration file (InputPort swap, EdidHdr hdrhlg, ...).\n"},
+    {"set", "NAME VALUE",
+     "Writes one setting to the box. A value outside the setting's vocabulary\n"
+     "is refused with the list of allowed values; `vortilan2 get` lists the\n"
+     "names.\n"},
+    {"edid read", "rx0|rx1|tx0|tx1|current [-o FILE]",
+     "Reads an EDID: what input port 0 or 1 presents (rx0, rx1), the TV on\n"
+     "output TX0 or TX1 (tx0, tx1), or the box's current EDID. Prints it as 16\n"
+     "lines of hexadecimal values, or writes it to FILE: raw 256 bytes when the\n"
+     "name ends in .bin, else the hexadecimal text.\n"},
+    {"edid decode", "FILE",
+     "Shows what an EDID file (raw, or hexadecimal text) says: manufacturer,\n"
+     "product, timings, CTA-861 blocks, HDR and Dolby Vision, and both checksums.\n"},
+    {"edid write", "TABLE FILE [--fix-checksums]",
+     "Uploads an EDID file into custom table TABLE (1 to 10; tables 11 to 100\n"
+     "are fixed). An EDID whose checksums are wrong is refused unless\n"
+     "--fix-checksums repairs them first.\n"},
+    {"edid mode", "automix|fixed|custom TABLE [TOP]|copy-top|copy-bot",
+     "Chooses the EDID the box presents: its automatic mix, its fixed EDID, a\n"
+     "custom table (TABLE for input port 0; TOP for input port 1, 0 for the\n"
+     "same as port 0), or a copy of the EDID of the TV on TX1 (copy-top) or TX0\n"
+     "(copy-bot).\n"},
+    {"cec send", "BYTES",
+     "Sends one CEC message typed as two-digit hexadecimal values separated by\n"
+     "colons, header byte first: 5f:36 (standby to all), e0:04 (image view on).\n"},
+    {"infoframe send", "hdr|avi|vsi|dv BYTES",
+     "Sends a custom HDR, AVI or vendor-specific infoframe or a Dolby Vision\n"
+     "block, typed as colon-separated hexadecimal values, and switches the box\n"
+     "to it as the window's Send buttons do.\n"},
+    {"rs232 send", "BYTES",
+     "Sends up to 16 bytes, typed as colon-separated hexadecimal values, once\n"
+     "through the box's RS-232 port, e.g. 21:89:01:49:50:36.\n"},
+    {"osd text", "TEXT [--at X,Y] [--never-fade] [--hide]",
+     "Sets the on-screen display's custom text (1 to 40 characters) and shows\n"
+     "it at X,Y (default 20,20).\n"},
+    {"config export", "FILE",
+     "Saves the whole box (status, four EDIDs, every setting) to a commented\n"
+     "configuration text file, as the window's Export does.\n"},
+    {"config import", "FILE",
+     "Applies the settings of a configuration file to the box, line by line.\n"},
+    {"config diff", "FILE [FILE2]",
+     "Lists, key by key, what importing FILE would change in the box, or, with\n"
+     "FILE2, how FILE differs from FILE2.\n"},
+};
+
+}  // namespace cli

@@ -1,0 +1,24 @@
+// vortilan2: the box's settings, EDIDs, packets and configuration files from
+// a shell.
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <ctime>
+#include <iostream>
+
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);  // file names in the locale's encoding
+    std::vector<std::string> args(argv + 1, argv + argc);
+    auto library = usb::createLibrary();
+    cli::Environment env{
+        *library, usb::systemClock(), std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, [] {
+            const std::time_t now = std::time(nullptr);
+            std::tm local{};
+            localtime_r(&now, &local);
+            return config::LocalTime{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900,
+                                     local.tm_hour, local.tm_min,     local.tm_sec};
+        }};
+    return cli::run(args, env);
+}
