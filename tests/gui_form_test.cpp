@@ -218,6 +218,8 @@ const Expected kWidgets[] = {
     {"sbMaxFALL", "QSpinBox", nullptr, range(0, 65535, 1, 400, 0)},
     {"lblHdrMasterTarget", "QLabel", "Mastering Target:"},
     {"lblHdrWpTarget", "QLabel", "White Point :"},
+    // What the infoframe in HDRCustomText says; empty until it holds one.
+    {"lblHdrPreview", "QLabel", ""},
     {"cbHlgOptionDisable", "QCheckBox", "Enable custom HDR if HLG input"},
     {"cbHdr10OptionDisable", "QCheckBox", "Enable custom HDR if HDR10 input"},
     {"AVICustomText", "QTextEdit", nullptr},
@@ -320,6 +322,9 @@ const Expected kWidgets[] = {
     {"label_4", "QLabel", "CEC COMMAND:"},
     {"label_2", "QLabel", nullptr},
     {"ButWriteCEC", "QPushButton", "Send CEC"},
+    // Common CEC messages that fill CECtext; filled once a box is read.
+    {"lblCecMessage", "QLabel", "Common message:"},
+    {"cmbCecMessage", "QComboBox", nullptr},
     {"cbCec", "QCheckBox", "CEC ENABLED", checked()},
     {"label_28", "QLabel", "ORVINE CEC DEVICE TYPE:"},
     {"cmbLa", "QComboBox", nullptr, maxItems(15)},
@@ -635,11 +640,11 @@ TEST_F(GuiFormTest, EveryTabWidgetLivesOnItsTab) {
     const std::pair<const char*, std::vector<const char*>> pages[] = {
         {"tab", {"cmBEdid", "cmbEdidTop", "EDIDtext", "ButWriteEDID", "cbAudioTop"}},
         {"tab_17", {"cb4k60ModePort0", "cmb1080p30Port1Cs", "cmbPreset4k60Hdr", "cbNoScale"}},
-        {"tab_2", {"HDRCustomText", "txtHdrIf", "sbMinLum", "pbCreateIf"}},
+        {"tab_2", {"HDRCustomText", "txtHdrIf", "sbMinLum", "pbCreateIf", "lblHdrPreview"}},
         {"tab_5", {"AVICustomText", "txtVsiIf", "ButWriteVSI"}},
         {"tab_16", {"txtDvBlock", "AUDtext", "lblDvCapsDim"}},
         {"tab_6", {"cbOsdEn", "txtOsdRender", "sbOsdMask1Y1", "textEdit_2"}},
-        {"tab_3", {"CECtext", "cmbLa", "cbArcAllowHbr"}},
+        {"tab_3", {"CECtext", "cmbLa", "cbArcAllowHbr", "cmbCecMessage"}},
         {"tab_8", {"txtRs232", "cmbBaudRate", "pbJvcTest"}},
         {"tab_10", {"cmbJvcPm9", "sbJvcDelay", "pbSetMacro"}},
         {"tab_20", {"cmbMacro0A", "sbMacro5B", "cmbMacro6C", "pbSetMacro2"}},
