@@ -46,8 +46,11 @@ void MainWindow::report(const packets::SendResult& result) {
 
 bool MainWindow::sendByteList(packets::SenderId id) {
     const packets::Sender& sender = packets::sender(id);
-    const packets::SendResult result =
-        packets::sendTagged(link_, sender, latin1Text(editor(sender)));
+    const QTextEdit* text = editor(sender);
+    if (text == nullptr) {
+        return false;
+    }
+    const packets::SendResult result = packets::sendTagged(link_, sender, latin1Text(text));
     report(result);
     return result.sent();
 }
@@ -80,11 +83,19 @@ bool MainWindow::createHdrIf() {
 }
 
 void MainWindow::previewHdrIf() {
-    QStringList lines;
-    for (const std::string& line : packets::hdrTextPreview(latin1Text(ui->HDRCustomText))) {
-        lines << QString::fromLatin1(line);
+    // Two columns as the captured metadata beside it: colour, then luminance.
+    constexpr std::size_t kFirstColumn = 6;
+    QStringList columns[2];
+    const auto lines = packets::hdrTextPreview(latin1Text(ui->HDRCustomText));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        columns[i < kFirstColumn ? 0 : 1] << QString::fromLatin1(lines[i]).toHtmlEscaped();
     }
-    ui->lblHdrPreview->setText(lines.join(QLatin1Char('\n')));
+    ui->lblHdrPreview->setText(
+        lines.empty() ? QString()
+                      : QStringLiteral("<table><tr><td>%1</td><td width=\"16\"></td><td>%2</td>"
+                                       "</tr></table>")
+                            .arg(columns[0].join(QStringLiteral("<br>")),
+                                 columns[1].join(QStringLiteral("<br>"))));
 }
 
 void MainWindow::insertCecMessage() {
