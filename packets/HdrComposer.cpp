@@ -28,8 +28,9 @@ void putWord(HdrInfoframe& frame, std::size_t at, std::uint16_t value) {
 
 // The status monitor's labels in the order a reader wants them.
 constexpr std::string_view kPreviewOrder[] = {
-    "lblHdrEotf", "lblPrimary0", "lblPrimary1", "lblPrimary2",        "lblWhitePoint",  "lblMaxLum",
-    "lblMinLum",  "lblMaxCll",   "lblMaxFall",  "lblHdrMasterTarget", "lblHdrWpTarget",
+    "lblHdrEotf",    "lblPrimary0",        "lblPrimary1",    "lblPrimary2",
+    "lblWhitePoint", "lblHdrMasterTarget", "lblMaxLum",      "lblMinLum",
+    "lblMaxCll",     "lblMaxFall",         "lblHdrWpTarget",
 };
 
 }  // namespace

@@ -45,11 +45,12 @@ HdrInfoframe composeHdrInfoframe(const HdrInputs& inputs);
 // The byte-list text of an infoframe: "87:01:1a:...", 89 characters for 30 bytes.
 std::string hdrInfoframeText(const HdrInfoframe& frame);
 
-// What an infoframe says, one line each: EOTF, the three primaries, the
-// white point, the four luminance values, the mastering target and white
-// point they match, and whether the checksum holds. The lines come from
-// the status monitor's decoding of captured infoframes. A frame of another
-// type or version gives one line that says so.
+// What an infoframe says, one line each, as the status monitor decodes a
+// captured one: the first six lines are the EOTF, the three primaries, the
+// white point and the mastering target they match; then the four luminance
+// values, the white point target, the length when the list does not hold
+// what the header gives, and whether the checksum holds. A frame of another type or version gives
+// one line that says so.
 std::vector<std::string> hdrInfoframePreview(std::span<const std::uint8_t> frame);
 // The same for a typed byte list (8-bit characters): nothing for an empty
 // text, one line with what is wrong for a text that is not a byte list.

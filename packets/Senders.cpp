@@ -1,7 +1,5 @@
 #include "packets/Senders.h"
 
-#include <algorithm>
-
 #include "link/CommandCodes.h"
 
 namespace packets {
