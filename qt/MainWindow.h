@@ -168,6 +168,9 @@ private slots:
     void SetEDID_Mode();
     void changeCustomEdid();
     void setEdidAlgo();
+    // The decoded view of what the EDID editor holds, or why it cannot be
+    // decoded; follows every change of the editor's text.
+    void showEdidDecode();
 
 private:
     MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library* library, usb::Clock& clock,
