@@ -183,7 +183,10 @@ public:
 
     gui_test::EmulatedBox box_;
     gui_test::HookedLibrary library_{box_.library()};
-    testing_support::ManualClock clock_{20};
+    // 10 ms per look at the clock: an exchange waits through 400 checks of
+    // the receive queue (up to 1 ms each) for the box's answer, and a silent
+    // box costs no more than that.
+    testing_support::ManualClock clock_{10};
     gui_test::ScriptedDialogs dialogs_;
     std::unique_ptr<MainWindow> window_;
     std::vector<QString> messages_;
