@@ -22,6 +22,7 @@
 #include "link/BoxCommands.h"
 #include "link/LinkUi.h"
 #include "link/UsbLink.h"
+#include "packets/Senders.h"
 #include "qt/Dialogs.h"
 #include "qt/StartupReadback.h"
 #include "status/SettingsMirror.h"
@@ -29,6 +30,7 @@
 #include "usb/UsbLibrary.h"
 
 class QProgressBar;
+class QTextEdit;
 
 namespace Ui {
 class MainWindow;
@@ -172,6 +174,35 @@ private slots:
     // decoded; follows every change of the editor's text.
     void showEdidDecode();
 
+    // Custom packet slots (MainWindow_packets.cpp): each reads its widgets,
+    // lets packets/ build and send the request and shows the outcome.
+    // Byte lists typed by the user; true when the box took the packet.
+    bool sendHDR();
+    bool sendAVI();
+    bool sendVsi();
+    bool setDvBlock();  // no widget is connected to it
+    bool WriteCEC();
+    // The HDR infoframe from the composer's widgets into HDRCustomText.
+    bool createHdrIf();
+    // What the infoframe in HDRCustomText says, into lblHdrPreview.
+    void previewHdrIf();
+    // The common CEC message picked in cmbCecMessage into CECtext.
+    void insertCecMessage();
+    void setOsdCustomText();
+    void setOsdParam();
+    void setMacro();
+    bool setJvcRs232();
+    void setPort0ScalePara();
+    void setPort1ScalePara();
+    // Connected by name: each switches the threshold box of its rule
+    // between cd/m2 and the minimum brightness's 0.0001 steps.
+    void on_cmbMacro0A_currentIndexChanged();
+    void on_cmbMacro1A_currentIndexChanged();
+    void on_cmbMacro2A_currentIndexChanged();
+    void on_cmbMacro3A_currentIndexChanged();
+    void on_cmbMacro4A_currentIndexChanged();
+    void on_cmbMacro5A_currentIndexChanged();
+
 private:
     MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library* library, usb::Clock& clock,
                std::unique_ptr<gui::Dialogs> ownedDialogs, gui::Dialogs* dialogs, QWidget* parent);
@@ -190,8 +221,7 @@ private:
     void fillComboBoxItems();
     void fillMacros(gui::readback::Page page65);
     void fillScaler(gui::readback::Page page9, gui::readback::Page page10);
-    void fillStoredInfoframes(gui::readback::Page page14, gui::readback::Page page15,
-                              gui::readback::Page page16);
+    void fillStoredInfoframes(const StartupPages& pages);
     void fillOsdCustomText(gui::readback::Page page12);
     void fillSignalLabels(gui::readback::Page page1, gui::readback::Page page5,
                           gui::readback::Page page6);
@@ -208,6 +238,14 @@ private:
     bool writeEdidToBox();
     // The image into the editor: 16 lines of 16 values, the checksum bytes in bold.
     void showEdidHexView(const edid::EdidImage& image);
+
+    // The text editor of a byte-list sender.
+    QTextEdit* editor(const packets::Sender& sender) const;
+    // Sends the byte list of a sender's editor and reports the outcome.
+    bool sendByteList(packets::SenderId id);
+    // Shows a send's message and sends the register write that follows it,
+    // storing its mirror byte.
+    void report(const packets::SendResult& result);
 
     std::unique_ptr<usb::Library> ownedLibrary_;
     std::unique_ptr<gui::Dialogs> ownedDialogs_;

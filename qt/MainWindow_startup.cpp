@@ -8,11 +8,11 @@
 #include <algorithm>
 
 #include "MainWindow.h"
+#include "packets/Cec.h"
 #include "qt/ItemLists.h"
+#include "qt/PacketForm.h"
 #include "ui_VortilanForm.h"
 
-using gui::readback::bitAt;
-using gui::readback::byteAt;
 using gui::readback::kStartupPageReads;
 using gui::readback::Page;
 
@@ -66,34 +66,14 @@ void MainWindow::fillFromStartupPages(const StartupPages& pages) {
     fillComboBoxItems();
     fillMacros(pages.page(65));
     fillScaler(pages.page(9), pages.page(10));
-    fillStoredInfoframes(pages.page(14), pages.page(15), pages.page(16));
+    fillStoredInfoframes(pages);
     fillOsdCustomText(pages.page(12));
     // Page 2 is read with the others and not shown.
     fillSignalLabels(pages.page(1), pages.page(5), pages.page(6));
 }
 
 void MainWindow::fillOsdParameters(Page page11) {
-    ui->cbOsdEn->setChecked(byteAt(page11, 2) != 0);
-    ui->cbOsdMask1->setChecked(byteAt(page11, 3) != 0);
-    ui->sbOsdMask1Rate->setValue(byteAt(page11, 4));
-    ui->sbOsdColorFg->setValue(byteAt(page11, 5));
-    ui->sbOsdColorBg->setValue(byteAt(page11, 6));
-    ui->sbOsdColorBgRate->setValue(byteAt(page11, 7));
-    QCheckBox* const items[] = {ui->cbOsdCapSpd,       ui->cbOsdCapVid,      ui->cbOsdCapVidIf,
-                                ui->cbOsdCapHdr,       ui->cbOsdCapHdrIf,    ui->cbOsdCapAud,
-                                ui->cbOsdCapHdrSource, ui->cbOsdCapVideoRXTX};
-    for (int bit = 0; bit < 8; ++bit) {
-        items[bit]->setChecked(bitAt(page11, 8, bit));
-    }
-    ui->sbOsdFadeValue->setValue(byteAt(page11, 9));
-    ui->sbOsdMask1GrayScale->setValue(byteAt(page11, 10));
-    ui->cbOsdIgnoreMetadata->setChecked(bitAt(page11, 11, 0));
-    ui->sbOsdLocX->setValue(gui::readback::wordBe(page11, 18));
-    ui->sbOsdLocY->setValue(gui::readback::wordBe(page11, 20));
-    ui->sbOsdMask1X0->setValue(gui::readback::wordBe(page11, 22));
-    ui->sbOsdMask1Y0->setValue(gui::readback::wordBe(page11, 24));
-    ui->sbOsdMask1X1->setValue(gui::readback::wordBe(page11, 26));
-    ui->sbOsdMask1Y1->setValue(gui::readback::wordBe(page11, 28));
+    gui::packetform::showOsdParams(*ui, packets::osdParamsFromPage(page11));
 }
 
 void MainWindow::fillComboBoxItems() {
@@ -130,6 +110,12 @@ void MainWindow::fillComboBoxItems() {
     addItems(ui->cmBEdid, items::kEdidTables);
     addItems(ui->cmbEdidTop, items::kEdidTablesTop);
     addItems(ui->cmbLa, items::kCecDeviceTypes);
+    for (const packets::CecMessage& message : packets::cecMessages()) {
+        ui->cmbCecMessage->addItem(
+            QString::fromLatin1(message.name.data(), static_cast<qsizetype>(message.name.size())));
+    }
+    // Nothing is picked until the user picks a message.
+    ui->cmbCecMessage->setCurrentIndex(-1);
     ui->CECtext->setPlainText(QStringLiteral("ef:36"));
     ui->txtRs232->setPlainText(QStringLiteral("21:89:01:50:4d:50:4d:30:43:0a"));
     addItems(ui->cmbEdidAlgo, items::kEdidAlgorithms);
@@ -155,101 +141,30 @@ void MainWindow::fillComboBoxItems() {
 }
 
 void MainWindow::fillMacros(Page page65) {
-    ui->cbJvcMacroEn->setChecked(bitAt(page65, 2, 0));
-    ui->cbJvcMacroRefresh->setChecked(bitAt(page65, 2, 1));
-    ui->cmbMacroHdr10Mode->setCurrentIndex(byteAt(page65, 3));
-    QCheckBox* const enables[] = {ui->cbMacro0En, ui->cbMacro1En, ui->cbMacro2En, ui->cbMacro3En,
-                                  ui->cbMacro4En, ui->cbMacro5En, ui->cbMacro6En};
-    for (int bit = 0; bit < 7; ++bit) {
-        enables[bit]->setChecked(bitAt(page65, 4, bit));
-    }
-
-    // Each rule k has its bytes at 5 + 4k (A), 6 + 4k and 7 + 4k (B, low
-    // byte first) and 8 + 4k (C). The A boxes go first: they give the B
-    // boxes their ranges.
-    QComboBox* const a[] = {ui->cmbMacro0A, ui->cmbMacro1A, ui->cmbMacro2A,
-                            ui->cmbMacro3A, ui->cmbMacro4A, ui->cmbMacro5A};
-    QDoubleSpinBox* const b[] = {ui->sbMacro0B, ui->sbMacro1B, ui->sbMacro2B,
-                                 ui->sbMacro3B, ui->sbMacro4B, ui->sbMacro5B};
-    QComboBox* const c[] = {ui->cmbMacro0C, ui->cmbMacro1C, ui->cmbMacro2C, ui->cmbMacro3C,
-                            ui->cmbMacro4C, ui->cmbMacro5C, ui->cmbMacro6C};
-    for (std::size_t k = 0; k < 6; ++k) {
-        a[k]->setCurrentIndex(byteAt(page65, 5 + 4 * k));
-    }
-    for (std::size_t k = 0; k < 6; ++k) {
-        const double value = gui::readback::wordLe(page65, 6 + 4 * k);
-        // Index 1 is the minimum brightness, counted in 0.0001 cd/m2.
-        b[k]->setValue(a[k]->currentIndex() == 1 ? value * 0.0001 : value);
-    }
-    for (std::size_t k = 0; k < 6; ++k) {
-        c[k]->setCurrentIndex(byteAt(page65, 8 + 4 * k));
-    }
-    c[6]->setCurrentIndex(byteAt(page65, 29));
-
-    ui->sbJvcDelay->setValue(byteAt(page65, 30));
-    QComboBox* const modes[] = {ui->cmbJvcPm0, ui->cmbJvcPm1, ui->cmbJvcPm2, ui->cmbJvcPm3,
-                                ui->cmbJvcPm4, ui->cmbJvcPm5, ui->cmbJvcPm6, ui->cmbJvcPm7,
-                                ui->cmbJvcPm8, ui->cmbJvcPm9};
-    for (std::size_t i = 0; i < 10; ++i) {
-        modes[i]->setCurrentIndex(byteAt(page65, 31 + i));
-    }
+    gui::packetform::showMacros(*ui, packets::macrosFromPage(page65));
 }
 
 void MainWindow::fillScaler(Page page9, Page page10) {
-    // One group of four bytes per input format (4K60, 4K30, 1080p60,
-    // 1080p30) from byte 2: mode flag, scale choice, colour space, deep colour.
-    struct Row {
-        QCheckBox* mode;
-        QComboBox* scale;  // only some formats have one
-        QComboBox* colourSpace;
-        QComboBox* deepColour;
-    };
-    const Row port0[] = {
-        {ui->cb4k60ModePort0, nullptr, ui->cmb4k60Port0Cs, ui->cmb4k60Port0Dc},
-        {ui->cb4k30ModePort0, nullptr, ui->cmb4k30Port0Cs, ui->cmb4k30Port0Dc},
-        {ui->cb1080p60ModePort0, ui->cmb1080p60Port0Scale, ui->cmb1080p60Port0Cs,
-         ui->cmb1080p60Port0Dc},
-        {ui->cb1080p30ModePort0, ui->cmb1080p30Port0Scale, ui->cmb1080p30Port0Cs,
-         ui->cmb1080p30Port0Dc},
-    };
-    const Row port1[] = {
-        {ui->cb4k60ModePort1, ui->cmb4k60Port1Scale, ui->cmb4k60Port1Cs, ui->cmb4k60Port1Dc},
-        {ui->cb4k30ModePort1, ui->cmb4k30Port1Scale, ui->cmb4k30Port1Cs, ui->cmb4k30Port1Dc},
-        {ui->cb1080p60ModePort1, nullptr, ui->cmb1080p60Port1Cs, ui->cmb1080p60Port1Dc},
-        {ui->cb1080p30ModePort1, nullptr, ui->cmb1080p30Port1Cs, ui->cmb1080p30Port1Dc},
-    };
-    const auto fill = [](const Row(&rows)[4], Page page) {
-        for (std::size_t i = 0; i < 4; ++i) {
-            const std::size_t at = 2 + 4 * i;
-            rows[i].mode->setChecked(byteAt(page, at) != 0);
-            if (rows[i].scale != nullptr) {
-                rows[i].scale->setCurrentIndex(byteAt(page, at + 1));
-            }
-            rows[i].colourSpace->setCurrentIndex(
-                gui::readback::colourSpaceIndex(byteAt(page, at + 2)));
-            rows[i].deepColour->setCurrentIndex(
-                gui::readback::deepColourIndex(byteAt(page, at + 3)));
-        }
-    };
-    fill(port0, page9);
-    fill(port1, page10);
+    gui::packetform::showScalerPort(*ui, 0, packets::scalerPortFromPage(0, page9));
+    gui::packetform::showScalerPort(*ui, 1, packets::scalerPortFromPage(1, page10));
 }
 
-void MainWindow::fillStoredInfoframes(Page page14, Page page15, Page page16) {
-    if (const auto text = gui::readback::storedInfoframe(page14, 0x87, 0x01)) {
-        ui->HDRCustomText->setPlainText(latin1(*text));
-    }
-    if (const auto text = gui::readback::storedInfoframe(page15, 0x82, 0x02)) {
-        ui->AVICustomText->setPlainText(latin1(*text));
-    }
-    if (const auto text = gui::readback::storedInfoframe(page16, 0x81, 0x01)) {
-        ui->VSICustomText->setPlainText(latin1(*text));
+void MainWindow::fillStoredInfoframes(const StartupPages& pages) {
+    // HDR (page 14), AVI (page 15), vendor-specific (page 16).
+    for (const packets::Sender& sender : packets::senders()) {
+        if (!sender.stored) {
+            continue;
+        }
+        if (const auto text = packets::storedInfoframe(sender, pages.page(sender.stored->page))) {
+            editor(sender)->setPlainText(latin1(*text));
+        }
     }
 }
 
 void MainWindow::fillOsdCustomText(Page page12) {
-    ui->cbOsdCustomText->setChecked(byteAt(page12, 3) != 0);
-    ui->txtOsdRender->setPlainText(latin1(gui::readback::osdCustomText(page12)));
+    const packets::OsdText text = packets::osdTextFromPage(page12);
+    ui->cbOsdCustomText->setChecked(text.shown);
+    ui->txtOsdRender->setPlainText(latin1(text.text));
 }
 
 void MainWindow::fillSignalLabels(Page page1, Page page5, Page page6) {

@@ -9,6 +9,9 @@
 #include <span>
 #include <string>
 
+#include "packets/Osd.h"
+#include "packets/Scaler.h"
+#include "packets/Senders.h"
 #include "status/PageBytes.h"
 
 namespace gui::readback {
@@ -38,28 +41,23 @@ inline constexpr std::array<PageRead, 13> kStartupPageReads = {{
 }};
 
 // Bounded byte access, shared with the status poll: byteAt, wordLe (low byte
-// first) and textAt (the zero-terminated text from an offset).
+// first), wordBe (high byte first) and textAt (the zero-terminated text from
+// an offset).
 using boxstatus::byteAt;
 using boxstatus::textAt;
+using boxstatus::wordBe;
 using boxstatus::wordLe;
-bool bitAt(Page page, std::size_t offset, int bit);
-// 16-bit value, high byte first.
-std::uint16_t wordBe(Page page, std::size_t offset);
 
 // Page 0: the firmware version text when it begins with "FW", else empty.
 std::string firmwareVersion(Page page0);
 
-// Scaler pages 9 and 10: combo indices of the colour-space and deep-colour codes.
-int colourSpaceIndex(std::uint8_t code);
-int deepColourIndex(std::uint8_t code);
-
-// Pages 14, 15, 16: the stored infoframe from byte 2 as lower-case hexadecimal
-// bytes joined by ":" (type, version, length L, checksum and L payload bytes,
-// cut at the page's end), when its type and version are the expected ones.
-std::optional<std::string> storedInfoframe(Page page, std::uint8_t type, std::uint8_t version);
-
-// Page 12: the OSD custom text, byte 2 characters from byte 8 on (at least
-// one, at most to the page's end); zero bytes are left out.
-std::string osdCustomText(Page page12);
+// The pages of the custom packets are read by packets/: the OSD pages 11
+// and 12, the scaler pages 9 and 10 with their colour-space and deep-colour
+// codes, the stored infoframes of pages 14, 15 and 16 and the macros of
+// page 65.
+using packets::colourSpaceIndex;
+using packets::deepColourIndex;
+using packets::osdCustomText;
+using packets::storedInfoframe;
 
 }  // namespace gui::readback

@@ -13,6 +13,10 @@ std::uint16_t wordLe(Bytes page, std::size_t offset) {
     return static_cast<std::uint16_t>(byteAt(page, offset) | (byteAt(page, offset + 1) << 8));
 }
 
+std::uint16_t wordBe(Bytes page, std::size_t offset) {
+    return static_cast<std::uint16_t>(byteAt(page, offset) << 8 | byteAt(page, offset + 1));
+}
+
 std::string textAt(Bytes page, std::size_t offset, std::size_t maxLength) {
     std::string text;
     for (std::size_t i = offset; i < page.size() && text.size() < maxLength && page[i] != 0; ++i) {

@@ -17,6 +17,8 @@ using Bytes = std::span<const std::uint8_t>;
 std::uint8_t byteAt(Bytes page, std::size_t offset);
 // 16-bit value, low byte first.
 std::uint16_t wordLe(Bytes page, std::size_t offset);
+// 16-bit value, high byte first.
+std::uint16_t wordBe(Bytes page, std::size_t offset);
 // The zero-terminated text from offset: ends at the first zero byte, after
 // maxLength characters or at the end of the page, whichever comes first.
 std::string textAt(Bytes page, std::size_t offset, std::size_t maxLength = SIZE_MAX);
