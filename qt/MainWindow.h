@@ -158,6 +158,29 @@ private slots:
     // epState bytes 0 to 39 in one block; no widget is connected to it.
     void SetEPState();
 
+    // EDID slots (MainWindow_edid.cpp): reads of the box's EDIDs into the
+    // editor, the upload into a custom table, checksums, files, EDID mode and
+    // tables.
+    void ReadEDID();
+    void readTvEdidA();
+    void readTvEdidB();
+    void readRxBotEdid();
+    void readRxTopEdid();
+    void WriteEDID();
+    void CalculateChkSum();
+    bool LoadEDIDfromFile();
+    bool SaveEDIDtoFile();
+    void SetEDID_Mode();
+    void changeCustomEdid();
+    void setEdidAlgo();
+    // The decoded view of what the EDID editor holds, or why it cannot be
+    // decoded; follows every change of the editor's text.
+    void showEdidDecode();
+    // Configuration files (MainWindow_config.cpp): the whole box into a
+    // file, and a file's settings into the box.
+    bool SaveVortilanEpStateToFile();
+    bool LoadVortilanEpStateFromFile();
+
     // Custom packet slots (MainWindow_packets.cpp): each reads its widgets,
     // lets packets/ build and send the request and shows the outcome.
     // Byte lists typed by the user; true when the box took the packet.
@@ -186,25 +209,6 @@ private slots:
     void on_cmbMacro3A_currentIndexChanged();
     void on_cmbMacro4A_currentIndexChanged();
     void on_cmbMacro5A_currentIndexChanged();
-    // EDID slots (MainWindow_edid.cpp): reads of the box's EDIDs into the
-    // editor, the upload into a custom table, checksums, files, EDID mode and
-    // tables.
-    void ReadEDID();
-    void readTvEdidA();
-    void readTvEdidB();
-    void readRxBotEdid();
-    void readRxTopEdid();
-    void WriteEDID();
-    void CalculateChkSum();
-    bool LoadEDIDfromFile();
-    bool SaveEDIDtoFile();
-    void SetEDID_Mode();
-    void changeCustomEdid();
-    void setEdidAlgo();
-    // Configuration files (MainWindow_config.cpp): the whole box into a
-    // file, and a file's settings into the box.
-    bool SaveVortilanEpStateToFile();
-    bool LoadVortilanEpStateFromFile();
 
 private:
     MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library* library, usb::Clock& clock,
@@ -233,14 +237,6 @@ private:
     // stores the mirror bytes.
     void runSettingSlot(std::string_view slot);
 
-    // The text editor of a byte-list sender.
-    QTextEdit* editor(const packets::Sender& sender) const;
-    // Sends the byte list of a sender's editor and reports the outcome.
-    bool sendByteList(packets::SenderId id);
-    // Shows a send's message and sends the register write that follows it,
-    // storing its mirror byte.
-    void report(const packets::SendResult& result);
-
     // The settings a configuration file carries, from the widgets and
     // epState; and back into them, without the widgets sending anything.
     config::Snapshot configSnapshot() const;
@@ -255,6 +251,14 @@ private:
     bool writeEdidToBox();
     // The image into the editor: 16 lines of 16 values, the checksum bytes in bold.
     void showEdidHexView(const edid::EdidImage& image);
+
+    // The text editor of a byte-list sender.
+    QTextEdit* editor(const packets::Sender& sender) const;
+    // Sends the byte list of a sender's editor and reports the outcome.
+    bool sendByteList(packets::SenderId id);
+    // Shows a send's message and sends the register write that follows it,
+    // storing its mirror byte.
+    void report(const packets::SendResult& result);
 
     std::unique_ptr<usb::Library> ownedLibrary_;
     std::unique_ptr<gui::Dialogs> ownedDialogs_;

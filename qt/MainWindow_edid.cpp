@@ -3,11 +3,13 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <array>
 
 #include "MainWindow.h"
+#include "edid/Decode.h"
 #include "edid/File.h"
 #include "edid/Modes.h"
 #include "settings/RegisterMap.h"
@@ -219,4 +221,25 @@ void MainWindow::changeCustomEdid() {
 
 void MainWindow::setEdidAlgo() {
     runSettingSlot("setEdidAlgo");
+}
+
+void MainWindow::showEdidDecode() {
+    edid::EdidImage image{};
+    const edid::ParseResult parsed = parseEdidText(image);
+    std::string text;
+    if (!parsed.ok()) {
+        text = "Can't decode: " + edid::describeParseError(parsed);
+    } else if (parsed.count > 0 && parsed.count < static_cast<int>(edid::kBlockSize)) {
+        text = "Can't decode: " + std::to_string(parsed.count) +
+               (parsed.count == 1 ? " value" : " values") + ", an EDID has at least 128";
+    } else if (parsed.count > 0) {
+        // All 256 bytes, as an upload or a save would take them.
+        text = edid::describeEdid(std::span<const std::uint8_t>(image));
+    }
+    // Keep the place the user scrolled to while the text follows the editor.
+    QScrollBar* scroll = ui->txtEdidDecoded->verticalScrollBar();
+    const int position = scroll->value();
+    ui->txtEdidDecoded->setPlainText(
+        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    scroll->setValue(position);
 }

@@ -32,7 +32,10 @@ protected:
     }
 
     testing_support::EmulatedBox box_;
-    testing_support::ManualClock clock_{20};
+    // 10 ms per look at the clock: an exchange waits through 400 checks of
+    // the receive queue (up to 1 ms each) for the box's answer, and a silent
+    // box costs no more than that.
+    testing_support::ManualClock clock_{10};
     testing_support::RecordingLinkUi ui_;
     boxlink::UsbLink link_{box_.library(), clock_, ui_};
     std::uint8_t settingsReady_ = 1;

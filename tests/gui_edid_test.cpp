@@ -18,11 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "edid/Decode.h"
 #include "edid/File.h"
 #include "edid/Image.h"
 #include "edid/Modes.h"
 #include "edid/Parse.h"
 #include "emulator/Box.h"
+#include "emulator/Edid.h"
 #include "qt/MainWindow.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ManualClock.h"
@@ -181,7 +183,10 @@ public:
 
     gui_test::EmulatedBox box_;
     gui_test::HookedLibrary library_{box_.library()};
-    testing_support::ManualClock clock_{20};
+    // 10 ms per look at the clock: an exchange waits through 400 checks of
+    // the receive queue (up to 1 ms each) for the box's answer, and a silent
+    // box costs no more than that.
+    testing_support::ManualClock clock_{10};
     gui_test::ScriptedDialogs dialogs_;
     std::unique_ptr<MainWindow> window_;
     std::vector<QString> messages_;
@@ -909,6 +914,45 @@ TEST_F(GuiEdidTest, EachButtonRunsItsSlotOnItsOwnSignal) {
     }
 }
 
+// --- The decoded view
+
+QString decodeOf(const EdidImage& image) {
+    return qtext(edid::describeEdid(std::span<const std::uint8_t>(image)));
+}
+
+TEST_F(GuiEdidTest, DecodedViewShowsTheDecodeOfWhatTheEditorHoldsAndFollowsEdits) {
+    invoke("readTvEdidA");
+    const EdidImage tv = sinkEdid(0);
+    const QString decoded = ui().txtEdidDecoded->toPlainText();
+    EXPECT_EQ(decoded, decodeOf(tv));
+    EXPECT_TRUE(decoded.contains(qtext(emu::monitorName(tv)))) << emu::monitorName(tv);
+
+    // Byte 20, the fifth value of the second line, changed by hand.
+    EdidImage changed = tv;
+    changed[20] ^= 0x5A;
+    QTextCursor cursor(ui().EDIDtext->document());
+    cursor.setPosition(48 + 4 * 3);
+    cursor.setPosition(48 + 4 * 3 + 2, QTextCursor::KeepAnchor);
+    cursor.insertText(QStringLiteral("%1").arg(changed[20], 2, 16, QLatin1Char('0')));
+    EXPECT_EQ(ui().txtEdidDecoded->toPlainText(), decodeOf(changed));
+    EXPECT_NE(ui().txtEdidDecoded->toPlainText(), decoded);
+}
+
+TEST_F(GuiEdidTest, DecodedViewSaysWhyTheTextCannotBeDecoded) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"00 FF\n11 22\n33x44", "Can't decode: hex format error at line 3, column 1"},
+        {"00 FF FF", "Can't decode: 3 values, an EDID has at least 128"},
+        {"00", "Can't decode: 1 value, an EDID has at least 128"},
+        {edid::hexText(EdidImage{}) + "00",
+         "Can't decode: more than 256 values, the first extra one at line 17, column 1"},
+        {"", ""},
+    };
+    for (const auto& [text, shown] : cases) {
+        setEditor(text);
+        EXPECT_EQ(ui().txtEdidDecoded->toPlainText(), QString::fromLatin1(shown)) << text;
+    }
+}
+
 // --- A user's round: read the TV's EDID, break a byte, repair the checksum,
 // upload it into table 3, present table 3 on input port 0, save, load back.
 
@@ -944,6 +988,7 @@ TEST_F(GuiEdidFileTest, ReadBreakRepairUploadPresentSaveAndLoad) {
     dialogs_.fileNames = {file};
     ui().ButLoadEDID->click();
     expectHexView(ui().EDIDtext, repaired);
+    EXPECT_EQ(ui().txtEdidDecoded->toPlainText(), decodeOf(repaired));
 }
 
 }  // namespace

@@ -50,6 +50,8 @@ protected:
     void SetUp() override {
         window_ = std::make_unique<MainWindow>(box_.library(), clock_, dialogs_);
         window_->stopStatusTimer();
+        // The start-up's EDID read leaves its message.
+        ui().statusbar->clearMessage();
         box_.clearTrace();
     }
 
