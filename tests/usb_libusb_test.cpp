@@ -4,7 +4,11 @@
 // usbdevfs ioctls that libusb sends. libusb itself runs unchanged.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <chrono>
 #include <cstring>
 #include <future>
@@ -29,6 +33,24 @@ extern "C" const char* __asan_default_options() {
 #endif
 
 namespace {
+
+// The faked devices have the same link names in every test program that runs
+// at the same time: each program keeps its device locks in a folder of its own.
+class LockFolder final : public ::testing::Environment {
+public:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("v2-libusb-locks-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+        ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+private:
+    std::filesystem::path dir_;
+};
+
+const auto* const kLockFolder = ::testing::AddGlobalTestEnvironment(new LockFolder);
 
 using usbmock::Bytes;
 using usbmock::DeviceSpec;
