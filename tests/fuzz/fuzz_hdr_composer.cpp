@@ -12,43 +12,12 @@
 #include "packets/ByteList.h"
 #include "packets/HdrComposer.h"
 #include "packets/Macros.h"
+#include "tests/fuzz/FuzzInput.h"
 
-namespace {
-
-void check(bool rule) {
-    if (!rule) {
-        std::abort();
-    }
-}
-
-class Reader {
-public:
-    Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::uint8_t byte() { return used_ < size_ ? data_[used_++] : 0; }
-    std::uint16_t word() { return static_cast<std::uint16_t>(byte() | byte() << 8); }
-    double real() {
-        std::uint8_t bytes[sizeof(double)];
-        for (std::uint8_t& b : bytes) {
-            b = byte();
-        }
-        double value;
-        std::memcpy(&value, bytes, sizeof value);
-        return value;
-    }
-    std::span<const std::uint8_t> rest() const {
-        return {data_ + used_, size_ - used_};
-    }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t used_ = 0;
-};
-
-}  // namespace
+using fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Reader in(data, size);
+    fuzz::FuzzInput in(data, size);
     packets::HdrInputs inputs;
     inputs.eotf = in.byte();
     inputs.primaries = in.byte();
@@ -67,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = packets::hdrInfoframeText(frame);
     check(text.size() == 89);
     const packets::ParsedBytes parsed = packets::parseByteList(text);
-    check(parsed.ok() && std::equal(frame.begin(), frame.end(), parsed.values.begin(),
-                                    parsed.values.end()));
+    check(parsed.ok() &&
+          std::equal(frame.begin(), frame.end(), parsed.values.begin(), parsed.values.end()));
     const auto lines = packets::hdrInfoframePreview(frame);
     check(!lines.empty() && lines.back() == "Checksum: correct");
 

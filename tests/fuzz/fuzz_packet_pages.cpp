@@ -14,35 +14,12 @@
 #include "packets/Osd.h"
 #include "packets/Scaler.h"
 #include "packets/Senders.h"
+#include "tests/fuzz/FuzzInput.h"
 
-namespace {
-
-void check(bool rule) {
-    if (!rule) {
-        std::abort();
-    }
-}
-
-class Cutter {
-public:
-    Cutter(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    boxstatus::Bytes next(std::size_t length) {
-        const std::size_t n = length < size_ - used_ ? length : size_ - used_;
-        const boxstatus::Bytes part(data_ + used_, n);
-        used_ += n;
-        return part;
-    }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t used_ = 0;
-};
-
-}  // namespace
+using fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Cutter cut(data, size);
+    fuzz::FuzzInput cut(data, size);
     for (const packets::Sender& sender : packets::senders()) {
         if (!sender.stored) {
             continue;

@@ -10,31 +10,10 @@
 #include "status/Metadata.h"
 #include "status/SettingsMirror.h"
 #include "status/SignalInfo.h"
-
-namespace {
-
-class Cutter {
-public:
-    Cutter(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    // The next `length` bytes, fewer at the end of the input.
-    boxstatus::Bytes next(std::size_t length) {
-        const std::size_t n = length < size_ - used_ ? length : size_ - used_;
-        const boxstatus::Bytes part(data_ + used_, n);
-        used_ += n;
-        return part;
-    }
-    int remainingByte() const { return used_ < size_ ? data_[size_ - 1] : 0; }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t used_ = 0;
-};
-
-}  // namespace
+#include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Cutter cut(data, size);
+    fuzz::FuzzInput cut(data, size);
     boxstatus::MirrorInput mirror;
     mirror.status = cut.next(boxstatus::kStatusLength);
     mirror.page11 = cut.next(boxstatus::kOsdParamsLength);
@@ -48,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pages[read.page] = cut.next(read.length);
     }
     // Indices outside 0..3 are legal too: the combo box may be empty.
-    const int inputIndex = cut.remainingByte() % 6 - 1;
+    const int inputIndex = cut.lastUnused() % 6 - 1;
     (void)boxstatus::signalTexts(pages, inputIndex);
     (void)boxstatus::decodeDolbyVision(pages[13]);
     (void)boxstatus::decodeHdrInfoframe(pages[20]);
