@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 
+#include "benchmarks/BenchSupport.h"
 #include "benchmarks/CpuTime.h"
 #include "config/ConfigText.h"
 #include "config/Settings.h"
@@ -19,20 +19,6 @@
 #include "ui_VortilanForm.h"
 
 namespace {
-
-// The system clock, counting the time it is asked to pause.
-class PauseCountingClock final : public usb::Clock {
-public:
-    std::uint32_t tickMs() override { return usb::systemClock().tickMs(); }
-    void sleepMs(std::uint32_t ms) override {
-        paused_ += ms;
-        usb::systemClock().sleepMs(ms);
-    }
-    std::uint64_t pausedMs() const { return paused_; }
-
-private:
-    std::atomic<std::uint64_t> paused_{0};
-};
 
 // Answers every file dialog with one file name; shows nothing.
 class FileDialogs final : public gui::Dialogs {
@@ -67,7 +53,7 @@ struct Run {
 };
 
 template <typename F>
-Run measure(PauseCountingClock& clock, F&& f) {
+Run measure(bench::PauseCountingClock& clock, F&& f) {
     const std::uint64_t paused0 = clock.pausedMs();
     const double cpu0 = bench::threadCpuMs();
     const auto start = std::chrono::steady_clock::now();
@@ -94,7 +80,7 @@ int main(int argc, char** argv) {
     const QString file = dir.filePath(QStringLiteral("box.txt"));
 
     testing_support::EmulatedBox box;
-    PauseCountingClock clock;
+    bench::PauseCountingClock clock;
     FileDialogs dialogs(file);
     MainWindow window(box.library(), clock, dialogs);
     window.stopStatusTimer();

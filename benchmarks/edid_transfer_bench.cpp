@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "benchmarks/BenchSupport.h"
 #include "benchmarks/CpuTime.h"
 #include "edid/Image.h"
 #include "edid/Transfer.h"
@@ -24,29 +25,6 @@
 #include "tests/support/EmulatedBox.h"
 #include "ui_VortilanForm.h"
 
-namespace {
-
-// The system clock, counting the pauses it is asked for.
-class PauseCountingClock final : public usb::Clock {
-public:
-    std::uint32_t tickMs() override { return usb::systemClock().tickMs(); }
-    void sleepMs(std::uint32_t ms) override {
-        pausedMs += ms;
-        usb::systemClock().sleepMs(ms);
-    }
-    std::uint64_t pausedMs = 0;
-};
-
-std::size_t requestsSince(emu::Server& server, std::size_t mark) {
-    std::size_t n = 0;
-    for (const auto& e : server.trace().entriesSince(mark)) {
-        n += e.kind == emu::TraceEntry::kRequest || e.kind == emu::TraceEntry::kIgnored;
-    }
-    return n;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -54,7 +32,7 @@ int main(int argc, char** argv) {
     testing_support::EmulatedBox box;
     emu::Server& server = box.server();
     auto dialogs = gui::createQtDialogs();
-    PauseCountingClock clock;
+    bench::PauseCountingClock clock;
     MainWindow window(box.library(), clock, *dialogs);
     window.stopStatusTimer();
     if (!window.link().isOpen()) {
@@ -64,7 +42,7 @@ int main(int argc, char** argv) {
 
     const auto measure = [&](const char* what, int runs, const std::function<bool()>& run) {
         const std::size_t mark = server.trace().total();
-        const std::uint64_t paused0 = clock.pausedMs;
+        const std::uint64_t paused0 = clock.pausedMs();
         const auto start = std::chrono::steady_clock::now();
         const double cpu0 = bench::threadCpuMs();
         int failed = 0;
@@ -75,10 +53,10 @@ int main(int argc, char** argv) {
         const double wall =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
-        const auto paused = static_cast<double>(clock.pausedMs - paused0);
+        const auto paused = static_cast<double>(clock.pausedMs() - paused0);
         std::printf("%s: %d runs%s\n", what, runs, failed != 0 ? " (SOME FAILED)" : "");
         std::printf("  exchanges per run:         %.1f\n",
-                    static_cast<double>(requestsSince(server, mark)) / runs);
+                    static_cast<double>(bench::requestsSince(server, mark)) / runs);
         std::printf("  host CPU per run:          %.2f ms\n", cpu / runs);
         std::printf("  wall time per run:         %.1f ms\n", wall / runs);
         std::printf("  mandated pauses per run:   %.1f ms\n", paused / runs);

@@ -8,23 +8,12 @@
 #include <functional>
 #include <string>
 
+#include "benchmarks/BenchSupport.h"
 #include "benchmarks/CpuTime.h"
 #include "emulator/Server.h"
 #include "qt/Dialogs.h"
 #include "qt/MainWindow.h"
 #include "tests/support/EmulatedBox.h"
-
-namespace {
-
-std::size_t requestsSince(emu::Server& server, std::size_t mark) {
-    std::size_t n = 0;
-    for (const auto& e : server.trace().entriesSince(mark)) {
-        n += e.kind == emu::TraceEntry::kRequest || e.kind == emu::TraceEntry::kIgnored;
-    }
-    return n;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -58,7 +47,7 @@ int main(int argc, char** argv) {
                 .count();
         std::printf("%s: %d ticks\n", what, ticks);
         std::printf("  exchanges per tick:  %.1f\n",
-                    static_cast<double>(requestsSince(server, mark)) / ticks);
+                    static_cast<double>(bench::requestsSince(server, mark)) / ticks);
         std::printf("  host CPU per tick:   %.2f ms\n", cpu / ticks);
         std::printf("  wall time per tick:  %.2f ms (of the 2000 ms interval)\n", wall / ticks);
     };
