@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "edid/Text.h"
+#include "status/Printf.h"
 
 namespace edid {
 namespace {
@@ -330,7 +330,8 @@ AudioBlock decodeAudio(Bytes payload, Notes& notes, int blockIndex) {
         audio.descriptors.push_back(sad);
     }
     if (at != payload.size()) {
-        notes.add(textf("Block %d: audio data block length is not a multiple of 3", blockIndex));
+        notes.add(boxstatus::printfText("Block %d: audio data block length is not a multiple of 3",
+                                        blockIndex));
     }
     return audio;
 }
@@ -477,7 +478,8 @@ DolbyVision decodeDolbyVision(Bytes blk, Notes& notes, int blockIndex) {
     dv.length = int(blk.size());
     const std::size_t n = blk.size();
     if (n < 6) {
-        notes.add(textf("Block %d: Dolby Vision block without its version byte", blockIndex));
+        notes.add(boxstatus::printfText("Block %d: Dolby Vision block without its version byte",
+                                        blockIndex));
         return dv;
     }
     const std::uint8_t v = blk[5];
@@ -487,7 +489,8 @@ DolbyVision decodeDolbyVision(Bytes blk, Notes& notes, int blockIndex) {
         dv.p2160p60 = bit(v, 1);
         dv.globalDimming = bit(v, 2);
         if (n < 22) {
-            notes.add(textf("Block %d: Dolby Vision version 0 block is short", blockIndex));
+            notes.add(boxstatus::printfText("Block %d: Dolby Vision version 0 block is short",
+                                            blockIndex));
             return dv;
         }
         const auto twelve = [&](int high, int low, bool upperNibble) {
@@ -509,7 +512,8 @@ DolbyVision decodeDolbyVision(Bytes blk, Notes& notes, int blockIndex) {
     if (dv.version == 1) {
         dv.p2160p60 = bit(v, 1);
         if (n < 12) {
-            notes.add(textf("Block %d: Dolby Vision version 1 block is short", blockIndex));
+            notes.add(boxstatus::printfText("Block %d: Dolby Vision version 1 block is short",
+                                            blockIndex));
             return dv;
         }
         dv.maxLuminance = 100 + 50 * (blk[6] >> 1);
@@ -535,7 +539,8 @@ DolbyVision decodeDolbyVision(Bytes blk, Notes& notes, int blockIndex) {
     if (dv.version == 2) {
         dv.backlightControl = bit(v, 1);
         if (n < 12) {
-            notes.add(textf("Block %d: Dolby Vision version 2 block is short", blockIndex));
+            notes.add(boxstatus::printfText("Block %d: Dolby Vision version 2 block is short",
+                                            blockIndex));
             return dv;
         }
         dv.minPq = (blk[6] >> 3) * 20;
@@ -552,7 +557,8 @@ DolbyVision decodeDolbyVision(Bytes blk, Notes& notes, int blockIndex) {
         dv.blue = {dvPoint(0.125, blk[10] & 0x07), dvPoint(0.03125, blk[11] & 0x07)};
         return dv;
     }
-    notes.add(textf("Block %d: Dolby Vision block of unknown version %d", blockIndex, dv.version));
+    notes.add(boxstatus::printfText("Block %d: Dolby Vision block of unknown version %d",
+                                    blockIndex, dv.version));
     return dv;
 }
 
@@ -717,10 +723,11 @@ void decodeCta(Bytes e, int blockIndex, DecodedEdid& out, Notes& notes, Extensio
     if (offset == 0) {
         // Neither detailed timings nor data blocks.
     } else if (offset < 4) {
-        notes.add(
-            textf("Block %d: DTD offset %zu lies inside the block header", blockIndex, offset));
+        notes.add(boxstatus::printfText("Block %d: DTD offset %zu lies inside the block header",
+                                        blockIndex, offset));
     } else if (offset > end) {
-        notes.add(textf("Block %d: DTD offset %zu lies past the block", blockIndex, offset));
+        notes.add(boxstatus::printfText("Block %d: DTD offset %zu lies past the block", blockIndex,
+                                        offset));
         dataEnd = end;
     } else {
         dataEnd = offset;
@@ -738,8 +745,9 @@ void decodeCta(Bytes e, int blockIndex, DecodedEdid& out, Notes& notes, Extensio
         std::size_t blockEnd = at + 1 + std::size_t(block.length);
         if (blockEnd > dataEnd) {
             block.truncated = true;
-            notes.add(textf("Block %d: data block at byte %zu claims %d bytes, %zu are left",
-                            blockIndex, at, block.length, dataEnd - at - 1));
+            notes.add(boxstatus::printfText(
+                "Block %d: data block at byte %zu claims %d bytes, %zu are left", blockIndex, at,
+                block.length, dataEnd - at - 1));
             blockEnd = dataEnd;
         }
         const Bytes blk = e.subspan(at, blockEnd - at);
@@ -841,8 +849,8 @@ std::string ShortAudioDescriptor::formatName() const {
     if (name != nullptr) {
         return name;
     }
-    return formatCode == 15 ? textf("audio extension %d", extensionType)
-                            : textf("audio format %d", formatCode);
+    return formatCode == 15 ? boxstatus::printfText("audio extension %d", extensionType)
+                            : boxstatus::printfText("audio format %d", formatCode);
 }
 
 bool ShortAudioDescriptor::joc() const {
@@ -878,16 +886,17 @@ DecodedEdid decodeEdid(std::span<const std::uint8_t> bytes) {
     out.size = bytes.size();
     Notes notes(out.problems);
     if (bytes.size() < kBlockSize) {
-        notes.add(textf("EDID too short: %zu bytes, a base block has 128", bytes.size()));
+        notes.add(
+            boxstatus::printfText("EDID too short: %zu bytes, a base block has 128", bytes.size()));
         return out;
     }
     out.hasBase = true;
     const std::size_t blocks = std::min(bytes.size() / kBlockSize, kMaxBlocks);
     if (bytes.size() % kBlockSize != 0 && bytes.size() / kBlockSize < kMaxBlocks) {
-        notes.add(
-            textf("%zu bytes after the last complete block ignored", bytes.size() % kBlockSize));
+        notes.add(boxstatus::printfText("%zu bytes after the last complete block ignored",
+                                        bytes.size() % kBlockSize));
     } else if (bytes.size() > kMaxBlocks * kBlockSize) {
-        notes.add(textf("Bytes after block %zu ignored", kMaxBlocks - 1));
+        notes.add(boxstatus::printfText("Bytes after block %zu ignored", kMaxBlocks - 1));
     }
 
     for (std::size_t i = 0; i < blocks; ++i) {
@@ -907,8 +916,8 @@ DecodedEdid decodeEdid(std::span<const std::uint8_t> bytes) {
     decodeBase(bytes.first(kBlockSize), out, notes);
     const std::size_t announced = std::size_t(out.base.extensionCount);
     if (announced != blocks - 1) {
-        notes.add(textf("Block 0 announces %zu extension blocks, %zu are present", announced,
-                        blocks - 1));
+        notes.add(boxstatus::printfText("Block 0 announces %zu extension blocks, %zu are present",
+                                        announced, blocks - 1));
     }
 
     for (std::size_t i = 1; i < blocks; ++i) {

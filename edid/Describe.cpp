@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "edid/Decode.h"
-#include "edid/Text.h"
+#include "status/Printf.h"
 
 namespace edid {
 namespace {
@@ -68,15 +68,15 @@ private:
 };
 
 std::string hex(unsigned value, int digits) {
-    return textf("0x%0*X", digits, value);
+    return boxstatus::printfText("0x%0*X", digits, value);
 }
 
 std::string mhz(std::uint32_t kHz) {
-    return textf("%.3f MHz", kHz / 1000.0);
+    return boxstatus::printfText("%.3f MHz", kHz / 1000.0);
 }
 
 std::string trimmedNumber(double value, int decimals) {
-    std::string text = textf("%.*f", decimals, value);
+    std::string text = boxstatus::printfText("%.*f", decimals, value);
     if (text.find('.') != std::string::npos) {
         while (text.back() == '0') {
             text.pop_back();
@@ -91,7 +91,7 @@ std::string trimmedNumber(double value, int decimals) {
 // Luminance: whole cd/m2 from 100 up, else enough decimals for three digits.
 std::string nits(double value) {
     if (value >= 100 || value <= 0) {
-        return textf("%.0f", value);
+        return boxstatus::printfText("%.0f", value);
     }
     const int decimals = std::min(8, std::max(0, int(std::ceil(-std::log10(value))) + 2));
     return trimmedNumber(value, decimals);
@@ -112,15 +112,16 @@ std::string timingName(const DetailedTiming& t) {
 void describeTiming(Writer& w, const std::string& label, const DetailedTiming& t) {
     std::string head = label + ": " + timingName(t) + "  " + mhz(t.pixelClockKHz);
     if (t.widthMm != 0 || t.heightMm != 0) {
-        head += textf("  %dx%d mm", t.widthMm, t.heightMm);
+        head += boxstatus::printfText("  %dx%d mm", t.widthMm, t.heightMm);
     }
     w.line(head);
     const auto polarity = [&](bool positive, bool known) {
         return known ? (positive ? " (+)" : " (-)") : "";
     };
-    w.line(textf("  H front %d sync %d back %d%s  V front %d sync %d back %d%s", t.hFront, t.hSync,
-                 t.hBack(), polarity(t.hSyncPositive, t.syncType >= 2), t.vFront, t.vSync,
-                 t.vBack(), polarity(t.vSyncPositive, t.syncType == 3)));
+    w.line(boxstatus::printfText("  H front %d sync %d back %d%s  V front %d sync %d back %d%s",
+                                 t.hFront, t.hSync, t.hBack(),
+                                 polarity(t.hSyncPositive, t.syncType >= 2), t.vFront, t.vSync,
+                                 t.vBack(), polarity(t.vSyncPositive, t.syncType == 3)));
 }
 
 std::string ratesText(std::uint8_t rates) {
@@ -135,9 +136,9 @@ std::string ratesText(std::uint8_t rates) {
 }
 
 std::string svdText(const Svd& svd) {
-    std::string text = textf("%d %s", svd.vic, vicName(svd.vic).c_str());
+    std::string text = boxstatus::printfText("%d %s", svd.vic, vicName(svd.vic).c_str());
     if (findVic(svd.vic) == nullptr) {
-        text = textf("VIC %d (unknown)", svd.vic);
+        text = boxstatus::printfText("VIC %d (unknown)", svd.vic);
     }
     return svd.native ? text + " native" : text;
 }
@@ -148,7 +149,7 @@ void describeAudio(Writer& w, const AudioBlock& audio) {
         std::string text = kIndent + sad.formatName();
         const bool noChannels = sad.formatCode == 15 && sad.extensionType == 11;
         if (!noChannels) {
-            text += textf(" %dch", sad.channels);
+            text += boxstatus::printfText(" %dch", sad.channels);
         }
         text += " " + ratesText(sad.rates);
         const std::vector<int> depths = sad.bitDepths();
@@ -160,7 +161,7 @@ void describeAudio(Writer& w, const AudioBlock& audio) {
             text += " " + joined(items, "/") + " bit";
         }
         if (sad.maxBitrateKbps() != 0) {
-            text += textf(", max %d kb/s", sad.maxBitrateKbps());
+            text += boxstatus::printfText(", max %d kb/s", sad.maxBitrateKbps());
         }
         if (sad.formatCode == 10 && sad.joc()) {
             text += ", JOC (object audio)";
@@ -169,7 +170,7 @@ void describeAudio(Writer& w, const AudioBlock& audio) {
             text += sad.objectAudio() ? ", TrueHD + object audio" : ", TrueHD only";
         }
         if (sad.formatCode >= 9 && sad.formatCode <= 11 && sad.formatCode != 10) {
-            text += textf(", value 0x%02X", sad.byte3);
+            text += boxstatus::printfText(", value 0x%02X", sad.byte3);
         }
         w.line(text);
     }
@@ -178,20 +179,21 @@ void describeAudio(Writer& w, const AudioBlock& audio) {
 std::string frlText(int code) {
     const FrlRate* rate = findFrlRate(code);
     if (rate == nullptr) {
-        return textf("FRL code %d (unknown)", code);
+        return boxstatus::printfText("FRL code %d (unknown)", code);
     }
     if (rate->lanes == 0) {
         return "no FRL";
     }
-    return textf("FRL %d Gbps (%d lanes x %d Gbps)", rate->lanes * rate->gbpsPerLane, rate->lanes,
-                 rate->gbpsPerLane);
+    return boxstatus::printfText("FRL %d Gbps (%d lanes x %d Gbps)",
+                                 rate->lanes * rate->gbpsPerLane, rate->lanes, rate->gbpsPerLane);
 }
 
 void describeHdmi(Writer& w, const HdmiBlock& h) {
-    std::string head = textf("HDMI: physical address %d.%d.%d.%d", h.physicalAddress[0],
-                             h.physicalAddress[1], h.physicalAddress[2], h.physicalAddress[3]);
+    std::string head =
+        boxstatus::printfText("HDMI: physical address %d.%d.%d.%d", h.physicalAddress[0],
+                              h.physicalAddress[1], h.physicalAddress[2], h.physicalAddress[3]);
     if (h.maxTmdsMHz != 0) {
-        head += textf(", max TMDS %d MHz", h.maxTmdsMHz);
+        head += boxstatus::printfText(", max TMDS %d MHz", h.maxTmdsMHz);
     }
     w.line(head);
     std::vector<std::string> items;
@@ -231,9 +233,9 @@ void describeHdmi(Writer& w, const HdmiBlock& h) {
             return std::string();
         }
         if (*code == 255) {
-            return textf("no %s", what);
+            return boxstatus::printfText("no %s", what);
         }
-        return textf("%s latency %d ms", what, 2 * (*code - 1));
+        return boxstatus::printfText("%s latency %d ms", what, 2 * (*code - 1));
     };
     for (const std::string& text :
          {latency("video", h.videoLatency), latency("audio", h.audioLatency),
@@ -253,21 +255,22 @@ void describeHdmi(Writer& w, const HdmiBlock& h) {
         std::vector<std::string> vics;
         for (const int vic : h.hdmiVics) {
             const VideoFormat* format = findHdmiVic(vic);
-            vics.push_back(format == nullptr
-                               ? textf("%d (unknown)", vic)
-                               : textf("%d %s", vic,
-                                       formatName(format->hActive, format->vActive,
-                                                  format->interlaced, refreshHz(*format))
-                                           .c_str()));
+            vics.push_back(
+                format == nullptr
+                    ? boxstatus::printfText("%d (unknown)", vic)
+                    : boxstatus::printfText("%d %s", vic,
+                                            formatName(format->hActive, format->vActive,
+                                                       format->interlaced, refreshHz(*format))
+                                                .c_str()));
         }
         w.list("  HDMI VICs: ", vics);
     }
 }
 
 void describeHdmiForum(Writer& w, const char* name, const HdmiForumBlock& h) {
-    std::vector<std::string> head = {textf("version %d", h.version)};
+    std::vector<std::string> head = {boxstatus::printfText("version %d", h.version)};
     if (h.maxTmdsCharRateMHz != 0) {
-        head.push_back(textf("max TMDS %d Mcsc", h.maxTmdsCharRateMHz));
+        head.push_back(boxstatus::printfText("max TMDS %d Mcsc", h.maxTmdsCharRateMHz));
     }
     if (h.scdc) {
         head.push_back("SCDC");
@@ -310,8 +313,9 @@ void describeHdmiForum(Writer& w, const char* name, const HdmiForumBlock& h) {
         }
     }
     if (h.vrrMinHz != 0 || h.vrrMaxHz != 0) {
-        items.push_back(h.vrrMaxHz != 0 ? textf("VRR %d-%d Hz", h.vrrMinHz, h.vrrMaxHz)
-                                        : textf("VRR from %d Hz", h.vrrMinHz));
+        items.push_back(h.vrrMaxHz != 0
+                            ? boxstatus::printfText("VRR %d-%d Hz", h.vrrMinHz, h.vrrMaxHz)
+                            : boxstatus::printfText("VRR from %d Hz", h.vrrMinHz));
     }
     w.list(kIndent, items);
     if (h.hasDsc && h.dsc12a) {
@@ -340,7 +344,7 @@ void describeHdmiForum(Writer& w, const char* name, const HdmiForumBlock& h) {
         }
         dsc.push_back("max " + frlText(h.dscMaxFrlRate));
         if (h.dscTotalChunkKBytes != 0) {
-            dsc.push_back(textf("chunks %d KiB", h.dscTotalChunkKBytes));
+            dsc.push_back(boxstatus::printfText("chunks %d KiB", h.dscTotalChunkKBytes));
         }
         w.list(kIndent, dsc);
     }
@@ -351,7 +355,7 @@ void describeHdrStatic(Writer& w, const HdrStaticMetadata& h) {
     for (std::size_t i = 0; i < eotfNames().size(); ++i) {
         if ((h.eotfs >> i & 1U) != 0) {
             const char* name = eotfNames()[i];
-            eotfs.push_back(name != nullptr ? name : textf("EOTF %zu", i));
+            eotfs.push_back(name != nullptr ? name : boxstatus::printfText("EOTF %zu", i));
         }
     }
     if (eotfs.empty()) {
@@ -361,17 +365,17 @@ void describeHdrStatic(Writer& w, const HdrStaticMetadata& h) {
     std::vector<std::string> items;
     for (int type = 0; type < 8; ++type) {
         if ((h.metadataTypes >> type & 1U) != 0) {
-            items.push_back(textf("metadata type %d", type + 1));
+            items.push_back(boxstatus::printfText("metadata type %d", type + 1));
         }
     }
     if (h.maxLuminanceCode) {
-        items.push_back(textf("max %.3f cd/m2", h.maxLuminance()));
+        items.push_back(boxstatus::printfText("max %.3f cd/m2", h.maxLuminance()));
     }
     if (h.maxFrameAverageCode) {
-        items.push_back(textf("max frame-average %.3f cd/m2", h.maxFrameAverage()));
+        items.push_back(boxstatus::printfText("max frame-average %.3f cd/m2", h.maxFrameAverage()));
     }
     if (h.minLuminanceCode) {
-        items.push_back(textf("min %.3f cd/m2", h.minLuminance()));
+        items.push_back(boxstatus::printfText("min %.3f cd/m2", h.minLuminance()));
     }
     if (!items.empty()) {
         w.list(kIndent, items);
@@ -381,15 +385,16 @@ void describeHdrStatic(Writer& w, const HdrStaticMetadata& h) {
 // Four decimals, cut rather than rounded, as the field's reference tool prints them.
 std::string pointText(const char* name, const Chromaticity& c) {
     const auto cut = [](double v) { return std::floor(v * 10000 + 1e-9) / 10000; };
-    return textf("%s %.4f %.4f", name, cut(c.x), cut(c.y));
+    return boxstatus::printfText("%s %.4f %.4f", name, cut(c.x), cut(c.y));
 }
 
 void describeDolbyVision(Writer& w, const DolbyVision& dv) {
-    std::vector<std::string> head = {textf("version %d (%d bytes)", dv.version, dv.length)};
+    std::vector<std::string> head = {
+        boxstatus::printfText("version %d (%d bytes)", dv.version, dv.length)};
     if (dv.dmMinor) {
-        head.push_back(textf("DM %d.%d", dv.dmMajor, *dv.dmMinor));
+        head.push_back(boxstatus::printfText("DM %d.%d", dv.dmMajor, *dv.dmMinor));
     } else if (dv.dmMajor != 0) {
-        head.push_back(textf("DM %d.x", dv.dmMajor));
+        head.push_back(boxstatus::printfText("DM %d.x", dv.dmMajor));
     }
     if (dv.p2160p60) {
         head.push_back("2160p60");
@@ -412,7 +417,8 @@ void describeDolbyVision(Writer& w, const DolbyVision& dv) {
         items.push_back("global dimming");
     }
     if (dv.backlightControl) {
-        items.push_back(textf("backlight control, min %d cd/m2", dv.backlightMinLuma));
+        items.push_back(
+            boxstatus::printfText("backlight control, min %d cd/m2", dv.backlightMinLuma));
     }
     if (dv.yuv444 != 0) {
         items.push_back(dv.yuv444 == 1   ? "4:4:4 10 bit"
@@ -420,10 +426,11 @@ void describeDolbyVision(Writer& w, const DolbyVision& dv) {
                                          : "4:4:4 (reserved)");
     }
     if (dv.maxLuminance > 0) {
-        std::string luminance = textf("luminance %s to %s cd/m2", nits(dv.minLuminance).c_str(),
-                                      nits(dv.maxLuminance).c_str());
+        std::string luminance =
+            boxstatus::printfText("luminance %s to %s cd/m2", nits(dv.minLuminance).c_str(),
+                                  nits(dv.maxLuminance).c_str());
         if (dv.minPq && dv.maxPq) {
-            luminance += textf(" (PQ %d to %d)", *dv.minPq, *dv.maxPq);
+            luminance += boxstatus::printfText(" (PQ %d to %d)", *dv.minPq, *dv.maxPq);
         }
         items.push_back(luminance);
     }
@@ -441,7 +448,7 @@ void describeDolbyVision(Writer& w, const DolbyVision& dv) {
 }
 
 std::string ouiText(std::uint32_t oui) {
-    return textf("%02X-%02X-%02X", oui >> 16 & 0xFF, oui >> 8 & 0xFF, oui & 0xFF);
+    return boxstatus::printfText("%02X-%02X-%02X", oui >> 16 & 0xFF, oui >> 8 & 0xFF, oui & 0xFF);
 }
 
 void describeBlockContent(Writer& w, const DataBlock& block) {
@@ -490,7 +497,8 @@ void describeBlockContent(Writer& w, const DataBlock& block) {
                 for (std::size_t i = 0; i < speakerNames().size(); ++i) {
                     if ((speakers->bits >> i & 1U) != 0) {
                         const char* name = speakerNames()[i].shortName;
-                        items.push_back(name != nullptr ? name : textf("bit %zu", i));
+                        items.push_back(name != nullptr ? name
+                                                        : boxstatus::printfText("bit %zu", i));
                     }
                 }
                 if (items.empty()) {
@@ -521,11 +529,12 @@ void describeBlockContent(Writer& w, const DataBlock& block) {
                 const auto scan = [](int code, const char* none) {
                     return code == 0 ? none : scanBehaviours()[std::size_t(code)];
                 };
-                w.line(textf("Video capability: RGB range %s, YCbCr range %s",
-                             c->qs ? "selectable" : "fixed", c->qy ? "selectable" : "fixed"));
-                w.list("  scan: ", {textf("PT %s", scan(c->pt, "no data")),
-                                    textf("IT %s", scan(c->it, "not supported")),
-                                    textf("CE %s", scan(c->ce, "not supported"))});
+                w.line(boxstatus::printfText("Video capability: RGB range %s, YCbCr range %s",
+                                             c->qs ? "selectable" : "fixed",
+                                             c->qy ? "selectable" : "fixed"));
+                w.list("  scan: ", {boxstatus::printfText("PT %s", scan(c->pt, "no data")),
+                                    boxstatus::printfText("IT %s", scan(c->it, "not supported")),
+                                    boxstatus::printfText("CE %s", scan(c->ce, "not supported"))});
                 return;
             }
             break;
@@ -554,7 +563,7 @@ void describeBlockContent(Writer& w, const DataBlock& block) {
             if (const auto* h = std::get_if<HdrDynamicMetadata>(&block.content)) {
                 std::vector<std::string> items;
                 for (const int type : h->types) {
-                    items.push_back(textf("type %d", type));
+                    items.push_back(boxstatus::printfText("type %d", type));
                 }
                 if (items.empty()) {
                     items.push_back("none");
@@ -571,13 +580,15 @@ void describeBlockContent(Writer& w, const DataBlock& block) {
             break;
         case BlockKind::Hdr10Plus:
             if (const auto* h = std::get_if<Hdr10Plus>(&block.content)) {
-                w.line(textf("HDR10+: application version %d", h->applicationVersion));
+                w.line(
+                    boxstatus::printfText("HDR10+: application version %d", h->applicationVersion));
                 return;
             }
             break;
         case BlockKind::HdmiForumOverride:
             if (const auto* o = std::get_if<HdmiForumOverride>(&block.content)) {
-                w.line(textf("HDMI Forum EDID override: %d extension blocks", o->extensionCount));
+                w.line(boxstatus::printfText("HDMI Forum EDID override: %d extension blocks",
+                                             o->extensionCount));
                 return;
             }
             break;
@@ -591,16 +602,18 @@ void describeBlockContent(Writer& w, const DataBlock& block) {
         text += " (OUI " + ouiText(block.oui) + ")";
     }
     if (block.kind == BlockKind::Unknown) {
-        text += block.extendedTag >= 0 ? textf(" (extended tag %d)", block.extendedTag)
-                                       : textf(" (tag %d)", block.tag);
+        text += block.extendedTag >= 0
+                    ? boxstatus::printfText(" (extended tag %d)", block.extendedTag)
+                    : boxstatus::printfText(" (tag %d)", block.tag);
     }
-    w.line(text + textf(": %d bytes", block.length));
+    w.line(text + boxstatus::printfText(": %d bytes", block.length));
 }
 
 void describeBlock(Writer& w, const DataBlock& block) {
     describeBlockContent(w, block);
     if (block.truncated) {
-        w.line(textf("  [cut short: %d bytes claimed, the block ends sooner]", block.length));
+        w.line(boxstatus::printfText("  [cut short: %d bytes claimed, the block ends sooner]",
+                                     block.length));
     }
 }
 
@@ -611,10 +624,10 @@ void describeBase(Writer& w, const DecodedEdid& decoded) {
         id += "  Serial: " + hex(b.serialNumber, 8);
     }
     w.line(id);
-    std::string made = b.modelYear   ? textf("Model year %d", b.year)
-                       : b.week != 0 ? textf("Made: week %d of %d", b.week, b.year)
-                                     : textf("Made: %d", b.year);
-    w.line(made + textf("  EDID %d.%d", b.version, b.revision));
+    std::string made = b.modelYear   ? boxstatus::printfText("Model year %d", b.year)
+                       : b.week != 0 ? boxstatus::printfText("Made: week %d of %d", b.week, b.year)
+                                     : boxstatus::printfText("Made: %d", b.year);
+    w.line(made + boxstatus::printfText("  EDID %d.%d", b.version, b.revision));
     if (!b.name.empty()) {
         w.line("Name: " + b.name);
     }
@@ -626,20 +639,20 @@ void describeBase(Writer& w, const DecodedEdid& decoded) {
     }
     std::vector<std::string> display = {b.digital ? "digital" : "analog"};
     if (b.widthCm != 0) {
-        display.push_back(textf("%d x %d cm", b.widthCm, b.heightCm));
+        display.push_back(boxstatus::printfText("%d x %d cm", b.widthCm, b.heightCm));
     }
     if (b.gamma != 0) {
-        display.push_back(textf("gamma %.2f", b.gamma));
+        display.push_back(boxstatus::printfText("gamma %.2f", b.gamma));
     }
     w.list("Display: ", display);
     w.list("Colour: ", {pointText("red", b.red), pointText("green", b.green),
                         pointText("blue", b.blue), pointText("white", b.white)});
     if (b.rangeLimits) {
         const RangeLimits& r = *b.rangeLimits;
-        std::string range =
-            textf("Range: %d-%d Hz V, %d-%d kHz H", r.minVHz, r.maxVHz, r.minHKHz, r.maxHKHz);
+        std::string range = boxstatus::printfText("Range: %d-%d Hz V, %d-%d kHz H", r.minVHz,
+                                                  r.maxVHz, r.minHKHz, r.maxHKHz);
         if (r.maxPixelClockMHz != 0) {
-            range += textf(", max %d MHz", r.maxPixelClockMHz);
+            range += boxstatus::printfText(", max %d MHz", r.maxPixelClockMHz);
         }
         w.line(range);
     }
@@ -649,23 +662,24 @@ void describeBase(Writer& w, const DecodedEdid& decoded) {
             break;
         }
         ++number;
-        describeTiming(
-            w,
-            number == 1 && b.firstTimingPreferred ? "Preferred (DTD 1)" : textf("DTD %d", number),
-            t);
+        describeTiming(w,
+                       number == 1 && b.firstTimingPreferred
+                           ? "Preferred (DTD 1)"
+                           : boxstatus::printfText("DTD %d", number),
+                       t);
     }
     if (!b.established.empty()) {
         std::vector<std::string> items;
         for (const EstablishedTiming& e : b.established) {
-            items.push_back(
-                textf("%dx%d%s@%d", e.width, e.height, e.interlaced ? "i" : "", e.refreshHz));
+            items.push_back(boxstatus::printfText("%dx%d%s@%d", e.width, e.height,
+                                                  e.interlaced ? "i" : "", e.refreshHz));
         }
         w.list("Established: ", items, " ");
     }
     if (!b.standard.empty()) {
         std::vector<std::string> items;
         for (const StandardTiming& s : b.standard) {
-            items.push_back(textf("%dx%d@%d", s.width, s.height, s.refreshHz));
+            items.push_back(boxstatus::printfText("%dx%d@%d", s.width, s.height, s.refreshHz));
         }
         w.list("Standard: ", items, " ");
     }
@@ -673,12 +687,12 @@ void describeBase(Writer& w, const DecodedEdid& decoded) {
 
 void describeExtension(Writer& w, const DecodedEdid& decoded, const Extension& extension) {
     if (!extension.cta) {
-        w.line(textf("Block %d: %s extension, tag 0x%02X (not decoded)", extension.block,
-                     extension.name, extension.tag));
+        w.line(boxstatus::printfText("Block %d: %s extension, tag 0x%02X (not decoded)",
+                                     extension.block, extension.name, extension.tag));
         return;
     }
     const CtaExtension& cta = *extension.cta;
-    w.line(textf("Block %d: CTA-861 revision %d", extension.block, cta.revision));
+    w.line(boxstatus::printfText("Block %d: CTA-861 revision %d", extension.block, cta.revision));
     std::vector<std::string> flags;
     if (cta.underscan) {
         flags.push_back("underscan");
@@ -692,7 +706,8 @@ void describeExtension(Writer& w, const DecodedEdid& decoded, const Extension& e
     if (cta.ycbcr422) {
         flags.push_back("YCbCr 4:2:2");
     }
-    flags.push_back(textf("%d native DTD%s", cta.nativeDtds, cta.nativeDtds == 1 ? "" : "s"));
+    flags.push_back(
+        boxstatus::printfText("%d native DTD%s", cta.nativeDtds, cta.nativeDtds == 1 ? "" : "s"));
     w.list(kIndent, flags);
     for (const DataBlock& block : cta.dataBlocks) {
         describeBlock(w, block);
@@ -701,7 +716,7 @@ void describeExtension(Writer& w, const DecodedEdid& decoded, const Extension& e
     for (const DetailedTiming& t : decoded.detailedTimings) {
         ++number;
         if (t.block == extension.block) {
-            describeTiming(w, textf("DTD %d", number), t);
+            describeTiming(w, boxstatus::printfText("DTD %d", number), t);
         }
     }
 }
@@ -717,9 +732,9 @@ std::string describeEdid(const DecodedEdid& decoded) {
         }
         std::vector<std::string> sums;
         for (const Checksum& c : decoded.checksums) {
-            sums.push_back(c.ok ? textf("block %d ok (0x%02X)", c.block, c.found)
-                                : textf("block %d WRONG (0x%02X, should be 0x%02X)", c.block,
-                                        c.found, c.expected));
+            sums.push_back(c.ok ? boxstatus::printfText("block %d ok (0x%02X)", c.block, c.found)
+                                : boxstatus::printfText("block %d WRONG (0x%02X, should be 0x%02X)",
+                                                        c.block, c.found, c.expected));
         }
         w.list("Checksums: ", sums);
     }
