@@ -35,10 +35,7 @@ std::string headerLines(const LocalTime& time);
 std::string interruptionText(std::string_view guiVersion);
 
 // The register pages that the export reads, in order, with their lengths.
-struct PageRead {
-    std::uint8_t page;
-    std::uint8_t length;
-};
+using boxstatus::PageRead;
 inline constexpr std::array<PageRead, 15> kExportPageReads = {{
     {0, 27},
     {1, 60},

@@ -59,15 +59,7 @@ protected:
     }
 
     // The requests the box received, without the reads every command starts with.
-    std::vector<Bytes> writes() {
-        std::vector<Bytes> out;
-        for (const Bytes& r : box_.requests()) {
-            if (!r.empty() && r[0] == 0x10) {
-                out.push_back(r);
-            }
-        }
-        return out;
-    }
+    std::vector<Bytes> writes() { return box_.writes(); }
 
     std::string path(const std::string& name) {
         return (std::filesystem::path(dir_.path()) / name).string();

@@ -87,15 +87,7 @@ protected:
         ui().actionImport->trigger();
     }
 
-    std::vector<Bytes> writes() {
-        std::vector<Bytes> out;
-        for (const Bytes& r : box_.requests()) {
-            if (r.front() == 0x10) {
-                out.push_back(r);
-            }
-        }
-        return out;
-    }
+    std::vector<Bytes> writes() { return box_.writes(); }
 
     gui_test::EmulatedBox box_;
     gui_test::HookedLibrary library_{box_.library()};

@@ -59,15 +59,7 @@ protected:
         QCoreApplication::sendEvent(window_.get(), &event);
     }
 
-    std::vector<Bytes> writes() {
-        std::vector<Bytes> out;
-        for (const Bytes& r : box_.requests()) {
-            if (r.front() == 0x10) {
-                out.push_back(r);
-            }
-        }
-        return out;
-    }
+    std::vector<Bytes> writes() { return box_.writes(); }
 
     Ui::MainWindow& ui() { return *window_->form(); }
 

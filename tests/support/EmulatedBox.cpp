@@ -46,6 +46,16 @@ std::vector<EmulatedBox::Bytes> EmulatedBox::requests() {
     return out;
 }
 
+std::vector<EmulatedBox::Bytes> EmulatedBox::writes() {
+    std::vector<Bytes> out;
+    for (Bytes& r : requests()) {
+        if (!r.empty() && r.front() == 0x10) {
+            out.push_back(std::move(r));
+        }
+    }
+    return out;
+}
+
 std::string EmulatedBox::flash(const std::string& args) {
     return server_->command("flash " + args);
 }

@@ -29,6 +29,8 @@ public:
 
     // Every write the box received (handled or ignored) since the last clear.
     std::vector<Bytes> requests();
+    // The requests among them that carry data or an order to the box (0x10).
+    std::vector<Bytes> writes();
     void clearTrace() { server_->trace().clear(); }
 
     // A flash control line (without the word "flash"), and its reply.
