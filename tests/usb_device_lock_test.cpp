@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "tests/support/EmulatedBox.h"
@@ -31,6 +32,7 @@ TEST(DeviceLock, OneHolderAtATimeAndItsNameIsKnown) {
             << *who;
     }
     EXPECT_FALSE(usb::DeviceLock::holder(link).has_value());
+    EXPECT_FALSE(std::filesystem::exists(usb::DeviceLock::pathFor(link)));  // nothing left behind
     EXPECT_NE(usb::DeviceLock::acquire(link), nullptr);
 }
 

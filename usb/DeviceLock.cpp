@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -46,8 +47,14 @@ std::string fileNameFor(const std::string& linkName) {
 }  // namespace
 
 DeviceLock::~DeviceLock() {
-    // Closing the file gives the lock back; the file stays for the next holder.
-    ::close(fd_);
+    // Removed while still locked, so that nobody takes a lock on a file that
+    // is about to go; whoever opened it meanwhile finds it gone (see acquire).
+    if (!path_.empty()) {
+        ::unlink(path_.c_str());
+    }
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
 }
 
 std::string DeviceLock::pathFor(const std::string& linkName) {
@@ -63,22 +70,33 @@ std::string DeviceLock::pathFor(const std::string& linkName) {
 
 std::unique_ptr<DeviceLock> DeviceLock::acquire(const std::string& linkName) {
     const std::string path = pathFor(linkName);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        // No place for a lock file: go on without one rather than refuse the box.
-        return std::unique_ptr<DeviceLock>(
-            new DeviceLock(::open("/dev/null", O_RDONLY | O_CLOEXEC)));
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            // No place for a lock file: go on without one rather than refuse the box.
+            return std::unique_ptr<DeviceLock>(new DeviceLock(-1, std::string()));
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return nullptr;
+        }
+        // The holder before us may have removed the file between our open and
+        // our lock: then the lock is on a file nobody else sees. Try again.
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(fd, &opened) != 0 || ::stat(path.c_str(), &named) != 0 ||
+            opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+            ::close(fd);
+            continue;
+        }
+        const std::string who = programName() + " (process " + std::to_string(::getpid()) + ")\n";
+        if (::ftruncate(fd, 0) == 0) {
+            ssize_t written = ::pwrite(fd, who.data(), who.size(), 0);
+            (void)written;
+        }
+        return std::unique_ptr<DeviceLock>(new DeviceLock(fd, path));
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    const std::string who = programName() + " (process " + std::to_string(::getpid()) + ")\n";
-    if (::ftruncate(fd, 0) == 0) {
-        ssize_t written = ::pwrite(fd, who.data(), who.size(), 0);
-        (void)written;
-    }
-    return std::unique_ptr<DeviceLock>(new DeviceLock(fd));
+    return nullptr;
 }
 
 std::optional<std::string> DeviceLock::holder(const std::string& linkName) {

@@ -1,5 +1,5 @@
 // One program at a time per box: an advisory lock file per device, taken by
-// the USB layer when it opens a device and given back when it closes it. The
+// the USB layer when it opens a device and removed when it closes it. The
 // file names the holder, so that a program refused the box can say who has it.
 #pragma once
 
@@ -28,8 +28,9 @@ public:
     static std::string pathFor(const std::string& linkName);
 
 private:
-    explicit DeviceLock(int fd) : fd_(fd) {}
+    DeviceLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     int fd_;
+    std::string path_;  // empty: no lock file could be made
 };
 
 }  // namespace usb
