@@ -261,20 +261,13 @@ int statusCommand(Environment& env, const Args& args) {
         status[0] != boxstatus::kStatusEcho) {
         return box.failed(action);
     }
-    std::array<boxlink::Answer, 24> buffers{};
-    boxstatus::PageSet pages{};
-    bool lastRead = false;
-    for (const auto& read : boxstatus::kSignalPageReads) {
-        lastRead = commands.readRegisterPage(read.page, buffers[read.page], read.length);
-        pages[read.page] = lastRead ? boxstatus::Bytes(buffers[read.page].data(), read.length)
-                                    : boxstatus::Bytes{};
-    }
-    if (!lastRead) {
+    const boxlink::PageReads signal = boxlink::readPages(commands, boxstatus::kSignalPageReads);
+    if (!signal.lastRead) {
         return box.failed(action);
     }
     const int inputIndex = status[2] - 1;  // S[0]: the routing, as the window's combo box
     std::map<std::string_view, std::string> texts;
-    for (const auto& update : boxstatus::signalTexts(pages, inputIndex)) {
+    for (const auto& update : boxstatus::signalTexts(signal.pages(), inputIndex)) {
         if (update.action == boxstatus::TextAction::Set) {
             texts[update.widget] = update.text;
         } else {
@@ -623,14 +616,13 @@ int sendResult(Session& box, std::string_view action, const packets::SendResult&
     return kOk;
 }
 
-int sendTaggedCommand(Environment& env, std::string_view command, const packets::Sender& sender,
-                      const std::string& text, std::string_view action) {
+int sendTaggedCommand(Environment& env, const packets::Sender& sender, const std::string& text,
+                      std::string_view action) {
     Session box(env);
     const auto prepared = packets::prepareTagged(sender, text);
     if (!prepared.ok()) {
         return box.refused(action, prepared.refusal);
     }
-    (void)command;
     if (!box.open(action)) {
         return kBoxFailed;
     }
@@ -648,8 +640,8 @@ int cecSend(Environment& env, const Args& args) {
     if (!checkArgs(env, "cec send", args, 1, 1, {}, code)) {
         return code;
     }
-    return sendTaggedCommand(env, "cec send", packets::sender(packets::SenderId::Cec),
-                             args.words[0], "send the CEC message");
+    return sendTaggedCommand(env, packets::sender(packets::SenderId::Cec), args.words[0],
+                             "send the CEC message");
 }
 
 int infoframeSend(Environment& env, const Args& args) {
@@ -662,7 +654,7 @@ int infoframeSend(Environment& env, const Args& args) {
         return usage(env, "infoframe send",
                      "unknown kind " + args.words[0] + " (hdr, avi, vsi or dv)");
     }
-    return sendTaggedCommand(env, "infoframe send", *sender, args.words[1],
+    return sendTaggedCommand(env, *sender, args.words[1],
                              "send the " + std::string(sender->name) + " packet");
 }
 
@@ -732,9 +724,9 @@ int configExport(Environment& env, const Args& args) {
     if (!snapshot) {
         return box.failed(action);
     }
-    const config::ExportPages pages = config::readExportPages(box.commands());
+    const boxlink::PageReads pages = config::readExportPages(box.commands());
     std::array<std::string, 4> edids;
-    if (pages.answered) {
+    if (pages.lastRead) {
         constexpr edid::EdidSource kOrder[] = {edid::EdidSource::Rx0, edid::EdidSource::Rx1,
                                                edid::EdidSource::Tx0, edid::EdidSource::Tx1};
         edid::BoxAccess access{box.commands(), box, box.clock(), nullptr};
@@ -749,7 +741,7 @@ int configExport(Environment& env, const Args& args) {
     if (!writeWholeFile(path, text, error)) {
         return box.refused(action, error, kBoxFailed);
     }
-    if (!pages.answered) {
+    if (!pages.lastRead) {
         return box.failed(action);
     }
     return kOk;

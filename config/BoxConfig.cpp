@@ -11,13 +11,9 @@ namespace config {
 namespace {
 
 boxstatus::Bytes readPage(boxlink::BoxCommands& commands, boxlink::Answer& buffer,
-                          std::uint8_t page, std::uint8_t length, bool* ok = nullptr) {
+                          std::uint8_t page, std::uint8_t length) {
     buffer.fill(0);
-    const bool read = commands.readRegisterPage(page, buffer, length);
-    if (ok != nullptr) {
-        *ok = read;
-    }
-    if (!read) {
+    if (!commands.readRegisterPage(page, buffer, length)) {
         buffer.fill(0);
         return {};
     }
@@ -38,26 +34,18 @@ int presetIndex(const std::array<std::uint8_t, N>& codes, std::uint8_t code) {
 
 }  // namespace
 
-ExportPages readExportPages(boxlink::BoxCommands& commands) {
-    ExportPages result;
-    const boxlink::UsbLink::SilenceGuard guard(commands.link());
-    for (const PageRead& read : kExportPageReads) {
-        result.pages[read.page] =
-            readPage(commands, result.buffers[read.page], read.page, read.length);
-    }
-    const PageRead last = kExportLastPageRead;
-    result.pages[last.page] =
-        readPage(commands, result.buffers[last.page], last.page, last.length, &result.answered);
-    return result;
+boxlink::PageReads readExportPages(boxlink::BoxCommands& commands) {
+    return boxlink::readPages(commands, kExportPageReads);
 }
 
 std::string configFileText(const ExportInput& in) {
     std::string text = headerLines(in.time);
-    if (!in.pages.answered) {
+    if (!in.pages.lastRead) {
         text += interruptionText(kGuiVersionText);
         return text;
     }
-    StatusInput status{in.pages.pages, kGuiVersionText, in.pcbRevision, in.snapshot.inputIndex,
+    const boxstatus::PageSet pages = in.pages.pages();
+    StatusInput status{pages, kGuiVersionText, in.pcbRevision, in.snapshot.inputIndex,
                        in.edidTexts};
     text += statusSection(status);
     text += settingsSection(in.snapshot);

@@ -10,28 +10,21 @@
 #include "config/ConfigText.h"
 #include "config/Snapshot.h"
 #include "link/BoxCommands.h"
+#include "link/PageReads.h"
 
 namespace config {
 
 // The version text that the file names as its writer.
 inline constexpr char kGuiVersionText[] = "GUI: 2.34";
 
-// The register pages of an export's status section.
-struct ExportPages {
-    std::array<boxlink::Answer, boxstatus::PageSet().size()> buffers{};
-    boxstatus::PageSet pages{};
-    // Whether the box answered the last read: without it the file holds the
-    // interruption text instead of the status and settings sections.
-    bool answered = false;
-};
-
-// Reads page 0 and the pages of kExportPageReads, then kExportLastPageRead,
-// each into a zeroed buffer. A page whose read failed counts as empty.
-ExportPages readExportPages(boxlink::BoxCommands& commands);
+// The register pages of an export's status section (kExportPageReads). When
+// the box did not answer the last read, the file holds the interruption text
+// instead of the status and settings sections.
+boxlink::PageReads readExportPages(boxlink::BoxCommands& commands);
 
 struct ExportInput {
     LocalTime time;
-    const ExportPages& pages;
+    const boxlink::PageReads& pages;
     std::uint8_t pcbRevision = 0;
     std::array<std::string, 4> edidTexts;  // RX0, RX1, TX0, TX1 as read
     const Snapshot& snapshot;

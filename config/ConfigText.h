@@ -35,8 +35,9 @@ std::string headerLines(const LocalTime& time);
 std::string interruptionText(std::string_view guiVersion);
 
 // The register pages that the export reads, in order, with their lengths.
+// Only the last read (page 19) decides whether the status section is written.
 using boxstatus::PageRead;
-inline constexpr std::array<PageRead, 15> kExportPageReads = {{
+inline constexpr std::array<PageRead, 16> kExportPageReads = {{
     {0, 27},
     {1, 60},
     {2, 60},
@@ -52,16 +53,15 @@ inline constexpr std::array<PageRead, 15> kExportPageReads = {{
     {22, 33},
     {23, 33},
     {18, 19},
+    {19, 33},
 }};
-// Read last: only its result decides whether the status section is written.
-inline constexpr PageRead kExportLastPageRead = {19, 33};
 
 // The four EDIDs of the status section, in the order they are read and written.
 inline constexpr std::array<std::string_view, 4> kEdidHeadings = {"#RX0 EDID", "#RX1 EDID",
                                                                   "#TX0 EDID", "#TX1 EDID"};
 
 struct StatusInput {
-    const boxstatus::PageSet& pages;  // page 0 and the pages of kExportPageReads
+    const boxstatus::PageSet& pages;  // the pages of kExportPageReads
     std::string_view guiVersion;
     std::uint8_t pcbRevision = 0;  // as the box reports it (0-based)
     int inputIndex = -1;           // the input routing's combo index

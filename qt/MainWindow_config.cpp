@@ -154,9 +154,9 @@ bool MainWindow::SaveVortilanEpStateToFile() {
     }
     stopStatusTimer();
     edidHexText.clear();
-    const config::ExportPages pages = config::readExportPages(commands_);
+    const boxlink::PageReads pages = config::readExportPages(commands_);
     std::array<std::string, 4> edids;
-    if (pages.answered) {
+    if (pages.lastRead) {
         constexpr edid::EdidSource kOrder[] = {edid::EdidSource::Rx0, edid::EdidSource::Rx1,
                                                edid::EdidSource::Tx0, edid::EdidSource::Tx1};
         for (std::size_t i = 0; i < edids.size(); ++i) {
@@ -169,7 +169,7 @@ bool MainWindow::SaveVortilanEpStateToFile() {
     const std::string text =
         config::configFileText({localNow(), pages, pcbRevision, edids, snapshot});
     startStatusTimer(kStatusIntervalMs);
-    if (!pages.answered) {
+    if (!pages.lastRead) {
         // A box that stopped answering leaves an existing file as it was.
         file.cancelWriting();
         showStatus("File save error", kNoticeMs);

@@ -107,22 +107,14 @@ void MainWindow::refreshSettingsMirror() {
 }
 
 void MainWindow::refreshSignalInfo() {
-    std::array<boxlink::Answer, 24> buffers{};
-    boxstatus::PageSet pages{};
-    bool lastRead = false;
-    for (const auto& read : boxstatus::kSignalPageReads) {
-        boxlink::Answer& buffer = buffers[read.page];
-        buffer.fill(0);
-        lastRead = commands_.readRegisterPage(read.page, buffer, read.length);
-        // A page whose read failed counts as empty: its texts are cleared.
-        pages[read.page] =
-            lastRead ? boxstatus::Bytes(buffer.data(), read.length) : boxstatus::Bytes{};
-    }
+    // A page whose read failed counts as empty: its texts are cleared.
+    const boxlink::PageReads read = boxlink::readPages(commands_, boxstatus::kSignalPageReads);
     // Only the last read decides: without it nothing changes.
-    if (!lastRead) {
+    if (!read.lastRead) {
         return;
     }
-    for (const auto& update : boxstatus::signalTexts(pages, ui->cmbInputSel->currentIndex())) {
+    for (const auto& update :
+         boxstatus::signalTexts(read.pages(), ui->cmbInputSel->currentIndex())) {
         apply(*this, update);
     }
 }

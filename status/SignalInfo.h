@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "link/PageReads.h"
 #include "status/PageBytes.h"
 #include "status/TextUpdate.h"
 
@@ -13,12 +14,9 @@ namespace boxstatus {
 
 // The pages of one poll by page number (0..23); an entry left empty counts as
 // a page of zero bytes.
-using PageSet = std::array<Bytes, 24>;
+using PageSet = boxlink::PageSpans;
 
-struct PageRead {
-    std::uint8_t page;
-    std::uint8_t length;  // answer length asked for
-};
+using boxlink::PageRead;
 
 // The page reads of the signal information, in the order they are made. Only
 // the last one (page 13) decides whether anything is shown.
