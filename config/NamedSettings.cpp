@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "settings/RegisterMap.h"
+#include "status/PageBytes.h"
 
 namespace config {
 
@@ -119,10 +120,6 @@ bool sameName(std::string_view a, std::string_view b) {
            });
 }
 
-std::uint8_t byteOf(std::span<const std::uint8_t> epState, std::size_t n) {
-    return n < epState.size() ? epState[n] : 0;
-}
-
 }  // namespace
 
 std::span<const NamedSetting> namedSettings() {
@@ -139,7 +136,7 @@ const NamedSetting* findSetting(std::string_view name) {
 }
 
 std::string settingValue(const NamedSetting& s, std::span<const std::uint8_t> epState) {
-    const std::uint8_t b = byteOf(epState, s.epByte);
+    const std::uint8_t b = boxstatus::byteAt(epState, s.epByte);
     switch (s.kind) {
         case K::OnOff:
             return b != 0 ? "on" : "off";
@@ -199,7 +196,7 @@ SetValue settingValueFor(const NamedSetting& s, std::string_view text,
     for (const Word& w : s.words) {
         if (w.text == text) {
             if (s.kind == K::Bit) {
-                const std::uint8_t b = byteOf(epState, s.epByte);
+                const std::uint8_t b = boxstatus::byteAt(epState, s.epByte);
                 result.value = static_cast<std::uint8_t>(w.value != 0 ? (b | s.bit) : (b & ~s.bit));
             } else {
                 result.value = w.value;

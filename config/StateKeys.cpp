@@ -1,5 +1,7 @@
 #include "config/StateKeys.h"
 
+#include "status/PageBytes.h"
+
 #include <array>
 
 namespace config {
@@ -59,10 +61,6 @@ constexpr StateKey kKeys[] = {
     {"MuteBotAudio", 50, 72, K::OnOff},
 };
 
-std::uint8_t byteOf(std::span<const std::uint8_t> epState, std::size_t n) {
-    return n < epState.size() ? epState[n] : 0;
-}
-
 }  // namespace
 
 const std::span<const Word> kOnOffWords(kOnOff);
@@ -84,7 +82,7 @@ const StateKey* findStateKey(std::string_view key) {
 
 std::optional<std::string> stateValueText(const StateKey& key,
                                           std::span<const std::uint8_t> epState) {
-    const std::uint8_t b = byteOf(epState, key.epByte);
+    const std::uint8_t b = boxstatus::byteAt(epState, key.epByte);
     switch (key.kind) {
         case StateKind::OnOff:
             return std::string(b != 0 ? "on" : "off");
@@ -111,7 +109,7 @@ std::optional<std::uint8_t> stateValueFor(const StateKey& key, std::string_view 
         case StateKind::OnOff:
             return static_cast<std::uint8_t>(text == "on" ? 1 : 0);
         case StateKind::Bit: {
-            const std::uint8_t b = byteOf(epState, key.epByte);
+            const std::uint8_t b = boxstatus::byteAt(epState, key.epByte);
             return static_cast<std::uint8_t>(text == "on" ? (b | key.bit) : (b & ~key.bit));
         }
         case StateKind::TwoWords:
