@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/CommandCodes.h"
+#include "protocol/Protocol.h"
 #include "packets/Macros.h"
 #include "packets/Osd.h"
 #include "packets/Scaler.h"

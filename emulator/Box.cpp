@@ -1,139 +1,27 @@
+// The box's dispatch: requests by kind and command, the register writes,
+// the EP state, its pages and what a factory reset restores.
 #include "Box.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <utility>
 
+#include "BoxRequests.h"
+#include "Registers.h"
 #include "States.h"
+#include "Strf.h"
 #include "emulator/flash/FlashProtocol.h"
-#include "link/CommandCodes.h"
+#include "protocol/Protocol.h"
 
 namespace emu {
 
 namespace {
 
 using namespace boxlink;
-using Bytes = std::span<const std::uint8_t>;
+using namespace request;
 
 constexpr std::size_t kMaxAnswer = boxlink::kMaxAnswer;
-constexpr std::size_t kInfoframeMax = 31;  // header, checksum and 27 payload bytes
-constexpr std::size_t kDataBlockMax = 32;  // a CTA data block: header and 31 bytes
-constexpr std::size_t kCecMax = 16;
-constexpr std::size_t kRs232Max = 60;
-constexpr std::size_t kOsdTextMax = 40;
-constexpr std::size_t kOsdTextAt = 8;        // page 12: text from byte 8
-constexpr std::size_t kOsdNeverFadeAt = 48;  // page 12: the "never fade" flag
-
-std::string strf(const char* fmt, auto... args) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, fmt, args...);
-    return buffer;
-}
-
-BoxReply ignore(std::string description, std::string reason) {
-    BoxReply r;
-    r.description = std::move(description);
-    r.ignored = std::move(reason);
-    return r;
-}
-
-BoxReply answered(std::uint8_t echo, std::string description) {
-    BoxReply r;
-    r.answer = {echo, 0x00};
-    r.description = std::move(description);
-    return r;
-}
-
-// Checks the total length and the length byte of a fixed-layout request.
-std::string checkFixed(Bytes r, std::size_t size, std::uint8_t lengthByte) {
-    if (r[1] != lengthByte) {
-        return strf("length byte 0x%02X, expected 0x%02X", r[1], lengthByte);
-    }
-    if (r.size() != size) {
-        return strf("request of %zu bytes, expected %zu", r.size(), size);
-    }
-    return {};
-}
-
-bool tagIs(Bytes r, std::size_t at, std::string_view tag) {
-    return r.size() >= at + tag.size() &&
-           std::equal(tag.begin(), tag.end(), r.begin() + static_cast<std::ptrdiff_t>(at));
-}
-
-std::string tagText(Bytes r, std::size_t at, std::size_t n) {
-    std::string out;
-    for (std::size_t i = at; i < at + n && i < r.size(); ++i) {
-        const char c = static_cast<char>(r[i]);
-        out.push_back(c >= 0x20 && c < 0x7F ? c : '.');
-    }
-    return out;
-}
-
-std::string colonHex(Bytes b) {
-    std::string out;
-    for (std::size_t i = 0; i < b.size(); ++i) {
-        out += strf(i == 0 ? "%02x" : ":%02x", b[i]);
-    }
-    return out;
-}
-
-struct RegisterInfo {
-    std::uint8_t reg;
-    std::uint8_t epByte;
-    const char* name;
-    bool isSigned = false;
-};
-
-constexpr RegisterInfo kRegisters[] = {
-    {25, 0, "input"},
-    {26, 8, "automatic switching"},
-    {27, 9, "switching priority"},
-    {28, 2, "scaling mode"},
-    {29, 10, "EDID mode"},
-    {30, 4, "HDCP level"},
-    {31, 11, "EDID algorithm"},
-    {32, 13, "EDID table BOT"},
-    {33, 12, "EDID table TOP"},
-    {34, 14, "EDID audio"},
-    {35, 15, "EDID BT.2020"},
-    {36, 16, "EDID YCbCr removal"},
-    {37, 17, "EDID 3D removal"},
-    {38, 18, "EDID HDR"},
-    {39, 19, "Dolby Vision flags"},
-    {40, 20, "custom HDR infoframe"},
-    {41, 21, "HDR infoframe disabled"},
-    {42, 22, "custom AVI infoframe"},
-    {43, 23, "AVI infoframe disabled"},
-    {44, 24, "custom VSI"},
-    {45, 25, "VSI disabled"},
-    {46, 26, "4K30 preset"},
-    {47, 27, "4K60 preset"},
-    {48, 28, "4K60 HDR preset"},
-    {50, 30, "logo LED"},
-    {56, 36, "CEC"},
-    {57, 37, "CEC device type"},
-    {58, 38, "HTPC mode"},
-    {59, 39, "macro repeat"},
-    {66, 42, "RS-232 baud rate"},
-    {67, 43, "ARC HBR audio"},
-    {68, 46, "auto scaling without upscaling"},
-    {69, 47, "audio volume", true},
-    {70, 48, "audio bass", true},
-    {71, 49, "audio treble", true},
-    {72, 50, "mute BOT audio"},
-    {73, 51, "HDR options"},
-};
-
-const RegisterInfo* findRegister(std::uint8_t reg) {
-    for (const RegisterInfo& info : kRegisters) {
-        if (info.reg == reg) {
-            return &info;
-        }
-    }
-    return nullptr;
-}
 
 const char* pageName(int page) {
     static const char* const kNames[kPageCount] = {
@@ -168,31 +56,6 @@ const char* pageName(int page) {
     return page == kMacroPage ? "macros" : "?";
 }
 
-struct TaggedKind {
-    std::uint8_t command;
-    const char* tag;
-    const char* name;
-    std::size_t maxData;
-    int page;  // the page that keeps it, or -1
-};
-
-constexpr TaggedKind kTagged[] = {
-    {CMD_HDR_INFOFRAME, "hdrif", "custom HDR infoframe", kInfoframeMax, 14},
-    {CMD_AVI_INFOFRAME, "aviif", "custom AVI infoframe", kInfoframeMax, 15},
-    {CMD_VSI_INFOFRAME, "vsiif", "custom VSI", kInfoframeMax, 16},
-    {CMD_CEC_MESSAGE, "cecif", "CEC message", kCecMax, -1},
-    {CMD_DV_BLOCK, "dviif", "Dolby Vision block", kDataBlockMax, -1},
-};
-
-const TaggedKind* findTagged(std::uint8_t command) {
-    for (const TaggedKind& k : kTagged) {
-        if (k.command == command) {
-            return &k;
-        }
-    }
-    return nullptr;
-}
-
 // Pages 2 and 4 show the second path with the layout of pages 1 and 3.
 bool isInputPage(int number) {
     return number == 2 || number == 4 ||
@@ -209,13 +72,36 @@ InputPages inputPages(const InputPages& from) {
     return pages;
 }
 
-void copyInto(Page& page, std::size_t at, Bytes data) {
-    std::fill(page.begin() + static_cast<std::ptrdiff_t>(at), page.end(), std::uint8_t{0});
-    const std::size_t n = std::min(data.size(), page.size() - at);
-    std::copy_n(data.begin(), n, page.begin() + static_cast<std::ptrdiff_t>(at));
+}  // namespace
+
+namespace request {
+
+BoxReply ignore(std::string description, std::string reason) {
+    BoxReply r;
+    r.description = std::move(description);
+    r.ignored = std::move(reason);
+    return r;
 }
 
-}  // namespace
+BoxReply answered(std::uint8_t echo, std::string description) {
+    BoxReply r;
+    r.answer = {echo, 0x00};
+    r.description = std::move(description);
+    return r;
+}
+
+// Checks the total length and the length byte of a fixed-layout request.
+std::string checkFixed(Bytes r, std::size_t size, std::uint8_t lengthByte) {
+    if (r[1] != lengthByte) {
+        return strf("length byte 0x%02X, expected 0x%02X", r[1], lengthByte);
+    }
+    if (r.size() != size) {
+        return strf("request of %zu bytes, expected %zu", r.size(), size);
+    }
+    return {};
+}
+
+}  // namespace request
 
 void putInfoframe(Page& page, std::uint8_t type, std::uint8_t version, Bytes payload) {
     std::fill(page.begin() + 2, page.end(), std::uint8_t{0});
@@ -323,90 +209,9 @@ const Page* Box::page(int number) const {
     return it == pages_.end() ? nullptr : &it->second;
 }
 
-Edid* Box::table(int number) {
-    if (number < 1 || number > kEdidTableCount) {
-        return nullptr;
-    }
-    return &tables_[static_cast<std::size_t>(number - 1)];
-}
-
-const Edid* Box::table(int number) const {
-    if (number < 1 || number > kEdidTableCount) {
-        return nullptr;
-    }
-    return &tables_[static_cast<std::size_t>(number - 1)];
-}
-
 const StoredPacket* Box::lastPacket(std::uint8_t command) const {
     const auto it = last_.find(command);
     return it == last_.end() ? nullptr : &it->second;
-}
-
-int Box::effectiveEdidMode() const {
-    const int sw = ep_[kEdidSwitchByte];
-    if (sw == 1 || sw == 2) {
-        return sw;
-    }
-    const int mode = ep_[10];
-    return mode >= 1 && mode <= 5 ? mode : 1;
-}
-
-std::string Box::presentedSource(int port) const {
-    const int mode = effectiveEdidMode();
-    auto sinkText = [&](int tx) {
-        if (!sinks_[static_cast<std::size_t>(tx)]) {
-            return strf("no TV on TX%d, fixed EDID", tx);
-        }
-        return strf("TX%d TV %s", tx, monitorName(*sinks_[static_cast<std::size_t>(tx)]).c_str());
-    };
-    switch (mode) {
-        case 1:
-            return std::string("automix, ") + (sinks_[0] ? sinkText(0) : sinkText(1));
-        case 2:
-            return "fixed EDID";
-        case 3: {
-            int t = ep_[13];
-            if (port == 1 && ep_[12] != 0) {
-                t = ep_[12];
-            }
-            if (t < 1 || t > kEdidTableCount) {
-                return strf("custom table %d does not exist, fixed EDID", t);
-            }
-            return strf("custom table %d", t);
-        }
-        case 4:
-            return "copy TOP sink, " + sinkText(1);
-        default:
-            return "copy BOT sink, " + sinkText(0);
-    }
-}
-
-Edid Box::presentedEdid(int port) const {
-    switch (effectiveEdidMode()) {
-        case 1:
-            if (sinks_[0]) {
-                return *sinks_[0];
-            }
-            return sinks_[1] ? *sinks_[1] : fixedEdid();
-        case 2:
-            return fixedEdid();
-        case 3: {
-            int t = ep_[13];
-            if (port == 1 && ep_[12] != 0) {
-                t = ep_[12];
-            }
-            const Edid* e = table(t);
-            return e != nullptr ? *e : fixedEdid();
-        }
-        case 4:
-            return sinks_[1] ? *sinks_[1] : fixedEdid();
-        default:
-            return sinks_[0] ? *sinks_[0] : fixedEdid();
-    }
-}
-
-Edid Box::currentEdid() const {
-    return presentedEdid(ep_[0] == 2 ? 1 : 0);
 }
 
 BoxReply Box::handle(Bytes r) {
@@ -570,7 +375,7 @@ BoxReply Box::handleRead(Bytes r) {
             return reply;
         }
         default:
-            if (findTagged(command) != nullptr || command == CMD_EP_STATE ||
+            if (isTagged(command) || command == CMD_EP_STATE ||
                 (command >= CMD_EDID_COMMIT && command <= CMD_EDID_FETCH_RX_TOP) ||
                 command == CMD_SCALE_PARAMS || command == CMD_OSD_PARAMS ||
                 command == CMD_OSD_TEXT || command == CMD_MACRO || command == CMD_RS232) {
@@ -582,17 +387,20 @@ BoxReply Box::handleRead(Bytes r) {
 }
 
 BoxReply Box::registerWrite(std::uint8_t reg, std::uint8_t value) {
-    if (const RegisterInfo* info = findRegister(reg)) {
+    const RegisterName* info = findRegisterName(reg);
+    const std::optional<std::size_t> epByte = registerEpByte(reg);
+    if (info != nullptr && epByte) {
+        const auto byte = static_cast<unsigned>(*epByte);
         std::string what =
             info->isSigned
                 ? strf("register %u := %d (S[%u], %s)", reg,
-                       static_cast<int>(static_cast<std::int8_t>(value)), info->epByte, info->name)
-                : strf("register %u := %u (S[%u], %s)", reg, value, info->epByte, info->name);
+                       static_cast<int>(static_cast<std::int8_t>(value)), byte, info->name)
+                : strf("register %u := %u (S[%u], %s)", reg, value, byte, info->name);
         if (reg == 30 && ep_[kHdcpSwitchByte] != 1) {
             what += strf("; not applied, the HDCP switch forces %s",
                          ep_[kHdcpSwitchByte] == 2 ? "1.4" : "2.2");
         } else {
-            ep_[info->epByte] = value;
+            ep_[*epByte] = value;
         }
         return answered(CMD_REGISTER, what);
     }
@@ -668,222 +476,6 @@ void Box::store(std::uint8_t command, Bytes request, std::size_t payloadAt,
         }
     }
     last_[command] = std::move(p);
-}
-
-BoxReply Box::taggedPacket(Bytes r) {
-    const TaggedKind& kind = *findTagged(r[2]);
-    const std::string name = kind.name;
-    if (r.size() < 9) {
-        return ignore(name,
-                      strf("request of %zu bytes, at least 9 with the tag and count", r.size()));
-    }
-    if (r[1] != r.size() - 3) {
-        return ignore(name, strf("length byte %u does not match the %zu bytes after byte 2", r[1],
-                                 r.size() - 3));
-    }
-    if (!tagIs(r, 3, kind.tag)) {
-        return ignore(name,
-                      strf("tag \"%s\", expected \"%s\"", tagText(r, 3, 5).c_str(), kind.tag));
-    }
-    const std::size_t d = r.size() - 9;
-    if (r[8] != d) {
-        return ignore(name, strf("count byte %u disagrees with the %zu data bytes", r[8], d));
-    }
-    if (d == 0) {
-        return ignore(name, "no data bytes");
-    }
-    if (d > kind.maxData) {
-        return ignore(name, strf("%zu data bytes, at most %zu", d, kind.maxData));
-    }
-    const Bytes data = r.subspan(9);
-    store(kind.command, r, 9, d);
-    std::string what = name + " " + colonHex(data);
-    if (kind.page >= 0) {
-        copyInto(pages_[kind.page], 2, data);
-        what += strf(" (page %d)", kind.page);
-    }
-    return answered(kind.command, what);
-}
-
-BoxReply Box::osdParams(Bytes r) {
-    if (auto bad = checkFixed(r, 40, 0x25); !bad.empty()) {
-        return ignore("OSD parameters", bad);
-    }
-    if (!tagIs(r, 3, "osdparam ")) {
-        return ignore("OSD parameters",
-                      strf("tag \"%s\", expected \"osdparam \"", tagText(r, 3, 9).c_str()));
-    }
-    copyInto(pages_[11], 2, r.subspan(12, 28));
-    store(CMD_OSD_PARAMS, r, 12, 28);
-    return answered(CMD_OSD_PARAMS,
-                    strf("OSD parameters: %s, position %u,%u (page 11)", r[12] != 0 ? "on" : "off",
-                         (r[28] << 8) | r[29], (r[30] << 8) | r[31]));
-}
-
-BoxReply Box::osdText(Bytes r) {
-    const std::string name = "OSD text";
-    if (r.size() < 17) {
-        return ignore(name, strf("request of %zu bytes, at least 17", r.size()));
-    }
-    if (r[1] != r.size() - 3) {
-        return ignore(name, strf("length byte %u does not match the %zu bytes after byte 2", r[1],
-                                 r.size() - 3));
-    }
-    if (!tagIs(r, 3, "osdtext ")) {
-        return ignore(name, strf("tag \"%s\", expected \"osdtext \"", tagText(r, 3, 8).c_str()));
-    }
-    const std::size_t n = r.size() - 17;
-    if (r[11] != n) {
-        return ignore(name, strf("count byte %u disagrees with the %zu text bytes", r[11], n));
-    }
-    if (n > kOsdTextMax) {
-        return ignore(name, strf("%zu characters, at most 40", n));
-    }
-    Page& p = pages_[12];
-    std::fill(p.begin() + 2, p.end(), std::uint8_t{0});
-    p[2] = static_cast<std::uint8_t>(n);
-    p[3] = r[12] & 0x01;
-    std::copy_n(r.begin() + 13, 4, p.begin() + 4);  // x high, x low, y high, y low
-    std::copy_n(r.begin() + 17, n, p.begin() + kOsdTextAt);
-    p[kOsdNeverFadeAt] = (r[12] >> 1) & 0x01;
-    store(CMD_OSD_TEXT, r, 17, n);
-    return answered(CMD_OSD_TEXT,
-                    strf("OSD text \"%s\", %s%s, at %u,%u (page 12)", tagText(r, 17, n).c_str(),
-                         (r[12] & 1) ? "shown" : "hidden", (r[12] & 2) ? ", never fades" : "",
-                         (r[13] << 8) | r[14], (r[15] << 8) | r[16]));
-}
-
-BoxReply Box::macro(Bytes r) {
-    if (auto bad = checkFixed(r, 48, 0x2D); !bad.empty()) {
-        return ignore("macros", bad);
-    }
-    if (!tagIs(r, 3, "macro ")) {
-        return ignore("macros", strf("tag \"%s\", expected \"macro \"", tagText(r, 3, 6).c_str()));
-    }
-    copyInto(pages_[kMacroPage], 2, r.subspan(9, 39));
-    store(CMD_MACRO, r, 9, 39);
-    return answered(CMD_MACRO, strf("macros: %s, enable bits 0x%02X (page 65)",
-                                    (r[9] & 1) ? "on" : "off", r[11]));
-}
-
-BoxReply Box::scaleParams(Bytes r) {
-    if (auto bad = checkFixed(r, 26, 0x17); !bad.empty()) {
-        return ignore("scaler parameters", bad);
-    }
-    int port = -1;
-    if (tagIs(r, 3, "param 0")) {
-        port = 0;
-    } else if (tagIs(r, 3, "param 1")) {
-        port = 1;
-    } else {
-        return ignore("scaler parameters", strf("tag \"%s\", expected \"param 0\" or \"param 1\"",
-                                                tagText(r, 3, 7).c_str()));
-    }
-    copyInto(pages_[9 + port], 2, r.subspan(10, 16));
-    store(CMD_SCALE_PARAMS, r, 10, 16);
-    return answered(
-        CMD_SCALE_PARAMS,
-        strf("scaler parameters port %d: 4K60 %s, 4K30 %s, 1080p60 %s, 1080p30 %s (page %d)", port,
-             r[10] ? "on" : "off", r[14] ? "on" : "off", r[18] ? "on" : "off", r[22] ? "on" : "off",
-             9 + port));
-}
-
-BoxReply Box::rs232(Bytes r) {
-    const std::string name = "RS-232 command";
-    if (r.size() < 4) {
-        return ignore(name, strf("request of %zu bytes, at least 4", r.size()));
-    }
-    if (r[1] != r.size() - 3) {
-        return ignore(name, strf("length byte %u does not match the %zu bytes after byte 2", r[1],
-                                 r.size() - 3));
-    }
-    if (r.back() != 0x00) {
-        return ignore(name, strf("last byte 0x%02X, expected the closing 0x00", r.back()));
-    }
-    const std::size_t d = r.size() - 4;
-    if (d == 0) {
-        return ignore(name, "no data bytes");
-    }
-    if (d > kRs232Max) {
-        return ignore(name, strf("%zu data bytes, at most %zu", d, kRs232Max));
-    }
-    store(CMD_RS232, r, 3, d);
-    return answered(CMD_RS232, name + " " + colonHex(r.subspan(3, d)));
-}
-
-BoxReply Box::edidFetch(std::uint8_t command) {
-    BoxReply reply = answered(command, "");
-    switch (command) {
-        case CMD_EDID_FETCH: {
-            const int port = ep_[0] == 2 ? 1 : 0;
-            pendingEdid_ = currentEdid();
-            reply.description =
-                strf("fetch current EDID (port %d: %s)", port, presentedSource(port).c_str());
-            if (busyReads_ == 0) {
-                edidBuffer_ = pendingEdid_;
-                busyLeft_ = 0;
-            } else {
-                busyLeft_ = busyReads_;
-                reply.description += strf(", busy for %d status reads", busyReads_);
-            }
-            break;
-        }
-        case CMD_EDID_FETCH_TV_A:
-        case CMD_EDID_FETCH_TV_B: {
-            const int tx = command == CMD_EDID_FETCH_TV_A ? 0 : 1;
-            const auto& s = sinks_[static_cast<std::size_t>(tx)];
-            edidBuffer_ = s ? *s : Edid{};
-            reply.description = s ? strf("fetch TX%d TV EDID (%s)", tx, monitorName(*s).c_str())
-                                  : strf("fetch TX%d TV EDID (no TV, buffer zeroed)", tx);
-            break;
-        }
-        default: {
-            const int port = command == CMD_EDID_FETCH_RX_BOT ? 0 : 1;
-            edidBuffer_ = presentedEdid(port);
-            reply.description =
-                strf("fetch input port %d EDID (%s)", port, presentedSource(port).c_str());
-            break;
-        }
-    }
-    return reply;
-}
-
-BoxReply Box::edidUpload(Bytes r) {
-    const int t = r.size() > 3 ? r[3] : -1;
-    const int offset = r.size() > 4 ? r[4] : -1;
-    const std::string what = strf("EDID table %d upload, offset %d", t, offset);
-    if (auto bad = checkFixed(r, 13, 8); !bad.empty()) {
-        return ignore(what, bad);
-    }
-    if (t < 1 || t > kCustomTableCount) {
-        return ignore(what, strf("table %d is not a custom table (1..10)", t));
-    }
-    if (offset > 248) {
-        return ignore(what, "the 8 bytes would end past byte 255");
-    }
-    Edid& image = staging_[static_cast<std::size_t>(t - 1)];
-    std::copy_n(r.begin() + 5, 8, image.begin() + offset);
-    stagedChunks_[static_cast<std::size_t>(t - 1)] |= 1u << (offset / 8);
-    if (offset % 8 != 0) {
-        stagedChunks_[static_cast<std::size_t>(t - 1)] |= 1u << (offset / 8 + 1);
-    }
-    return answered(CMD_EDID_DATA, what);
-}
-
-BoxReply Box::edidCommit(std::uint8_t t) {
-    const std::string what = strf("EDID table %u commit", t);
-    if (t < 1 || t > kCustomTableCount) {
-        return ignore(what, strf("table %u is not a custom table (1..10)", t));
-    }
-    const std::size_t i = t - 1u;
-    tables_[i] = staging_[i];
-    const int chunks = __builtin_popcount(stagedChunks_[i]);
-    stagedChunks_[i] = 0;
-    return answered(
-        CMD_EDID_COMMIT,
-        strf("%s (%d of 32 chunks uploaded since the last commit, checksums %s, name \"%s\")",
-             what.c_str(), chunks, checksumsValid(tables_[i]) ? "correct" : "WRONG",
-             monitorName(tables_[i]).c_str()));
 }
 
 }  // namespace emu

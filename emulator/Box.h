@@ -16,25 +16,26 @@
 #include <vector>
 
 #include "Edid.h"
+#include "protocol/Protocol.h"
 
 namespace emu {
 
 class FlashProtocol;
 
-inline constexpr std::size_t kEpStateBytes = 80;
-inline constexpr std::size_t kPageBytes = 64;
-inline constexpr int kPageCount = 24;        // pages 0..23
-inline constexpr int kMacroPage = 65;        // and page 65
+inline constexpr std::size_t kEpStateBytes = boxlink::kEpStateSize;
+inline constexpr std::size_t kPageBytes = boxlink::kPageSize;
+using boxlink::kMacroPage;
+using boxlink::kPageCount;
 inline constexpr int kDefaultBusyReads = 3;  // status reads that show the EDID busy bit
 
 using EpState = std::array<std::uint8_t, kEpStateBytes>;
 using Page = std::array<std::uint8_t, kPageBytes>;
 
 // EP state bytes that the box's slide switches own.
-inline constexpr std::size_t kEdidSwitchByte = 3;    // 1 automix, 2 fixed, 3 custom
-inline constexpr std::size_t kHdcpSwitchByte = 6;    // 1 software, 2 forced 1.4, 3 forced 2.2
-inline constexpr std::size_t kScalerAvailByte = 7;   // 1 all, 2 auto only, other off
-inline constexpr std::size_t kScaleSwitchByte = 44;  // 0 none, 1 auto, 2 custom
+inline constexpr std::size_t kEdidSwitchByte = boxlink::kEpEdidSwitch;
+inline constexpr std::size_t kHdcpSwitchByte = boxlink::kEpHdcpSwitch;
+inline constexpr std::size_t kScalerAvailByte = boxlink::kEpScalerAvail;
+inline constexpr std::size_t kScaleSwitchByte = boxlink::kEpScaleSwitch;
 
 // The pages that describe what one input carries: its video (1) and audio (3)
 // texts, what TX0 (5) and TX1 (6) show while they are fed from it, and the
@@ -154,6 +155,15 @@ private:
     void store(std::uint8_t command, std::span<const std::uint8_t> request, std::size_t payloadAt,
                std::size_t payloadSize);
     int effectiveEdidMode() const;
+    // Where the EDID of an input port comes from by the EDID mode: a TV (number
+    // is TX0 or TX1; without a TV the fixed EDID), a table (its number; the
+    // fixed EDID when it does not exist) or the fixed EDID.
+    struct Presented {
+        enum Kind { kSink, kTable, kFixed } kind;
+        int number;
+        const char* prefix;  // what the trace text starts with
+    };
+    Presented presented(int port) const;
 
     EpState ep_{};
     std::map<int, Page> pages_;

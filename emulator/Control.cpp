@@ -10,20 +10,15 @@
 
 #include "Box.h"
 #include "States.h"
+#include "Strf.h"
 #include "Trace.h"
 #include "emulator/EmbeddedFiles.h"
 #include "emulator/flash/FlashProtocol.h"
-#include "link/CommandCodes.h"
+#include "protocol/Protocol.h"
 
 namespace emu {
 
 namespace {
-
-std::string strf(const char* fmt, auto... args) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, fmt, args...);
-    return buffer;
-}
 
 std::string lower(std::string_view s) {
     std::string out(s);
@@ -531,169 +526,248 @@ std::string describeFault(const Fault& f) {
     return out;
 }
 
+namespace {
+
+using Words = std::vector<std::string>;
+
+std::string setInput(ControlTarget& t, const Words& w, std::string_view) {
+    const auto i = w.size() == 2 ? choice(w[1], {"bot", "top", "thru", "swap"}) : std::nullopt;
+    const auto n = w.size() == 2 ? numberIn(w[1], 1, 4) : std::nullopt;
+    if (!i && !n) {
+        return error("usage: input bot|top|thru|swap (or 1..4)");
+    }
+    return setByte(t, boxlink::kEpInput,
+                   static_cast<std::uint8_t>(i ? *i + 1 : static_cast<std::size_t>(*n)));
+}
+
+std::string edidSwitch(ControlTarget& t, const Words& w, std::string_view) {
+    const auto i = w.size() == 2 ? choice(w[1], {"automix", "fixed", "custom"}) : std::nullopt;
+    if (!i) {
+        return error("usage: edidswitch automix|fixed|custom");
+    }
+    return setByte(t, kEdidSwitchByte, static_cast<std::uint8_t>(*i + 1));
+}
+
+std::string hdcpSwitch(ControlTarget& t, const Words& w, std::string_view) {
+    const auto i = w.size() == 2 ? choice(w[1], {"soft", "1.4", "2.2"}) : std::nullopt;
+    if (!i) {
+        return error("usage: hdcpswitch soft|1.4|2.2");
+    }
+    return t.withBoxLocked([&](Box& box) {
+        box.ep()[kHdcpSwitchByte] = static_cast<std::uint8_t>(*i + 1);
+        if (*i > 0) {
+            // 2: HDCP 1.4, 3: HDCP 2.2
+            box.ep()[boxlink::kEpHdcpLevel] = static_cast<std::uint8_t>(*i + 1);
+        }
+        return std::string("ok");
+    });
+}
+
+std::string scaleSwitch(ControlTarget& t, const Words& w, std::string_view) {
+    const auto i = w.size() == 2 ? choice(w[1], {"none", "auto", "custom"}) : std::nullopt;
+    if (!i) {
+        return error("usage: scaleswitch none|auto|custom");
+    }
+    return setByte(t, kScaleSwitchByte, static_cast<std::uint8_t>(*i));
+}
+
+std::string setPreset(ControlTarget& t, const Words& w, std::string_view) {
+    const auto which = w.size() == 3 ? choice(w[1], {"4k30", "4k60", "4k60hdr"}) : std::nullopt;
+    const auto code = w.size() == 3 ? presetCode(w[2]) : std::nullopt;
+    if (!which || !code) {
+        return error("usage: preset 4k30|4k60|4k60hdr CODE|NAME (e.g. autosense, 4k60_420_8)");
+    }
+    return setByte(t, boxlink::kEpPreset4k30 + *which, *code);
+}
+
+std::string setAudioLevel(ControlTarget& t, const Words& w, std::string_view) {
+    const std::string& verb = w[0];
+    const auto v = w.size() == 2 ? numberIn(w[1], -128, 127) : std::nullopt;
+    if (!v) {
+        return error("usage: " + verb + " DB (-128..127)");
+    }
+    const std::size_t level = verb == "volume" ? 0 : verb == "bass" ? 1 : 2;
+    return setByte(t, boxlink::kEpAudioVolume + level, static_cast<std::uint8_t>(*v & 0xFF));
+}
+
+std::string loadState(ControlTarget& t, const Words& w, std::string_view) {
+    const std::string& verb = w[0];
+    const auto s = w.size() == 2 ? findState(lower(w[1])) : std::nullopt;
+    if (!s) {
+        std::string names;
+        for (const NamedState& n : namedStates()) {
+            names += std::string(names.empty() ? "" : ", ") + n.name;
+        }
+        return error("usage: " + verb + " NAME (" + names + ")");
+    }
+    return t.withBoxLocked([&](Box& box) {
+        if (verb == "state") {
+            box.load(*s);
+        } else {
+            box.loadSignal(*s);
+        }
+        return std::string("ok");
+    });
+}
+
+std::string setBusy(ControlTarget& t, const Words& w, std::string_view) {
+    const auto n = w.size() == 2 ? numberIn(w[1], 0, 100000) : std::nullopt;
+    if (!n) {
+        return error("usage: busy N (0..100000)");
+    }
+    return t.withBoxLocked([&](Box& box) {
+        box.setBusyReads(static_cast<int>(*n));
+        return std::string("ok");
+    });
+}
+
+std::string setPcb(ControlTarget& t, const Words& w, std::string_view) {
+    const auto n = w.size() == 2 ? numberIn(w[1], 0, 255) : std::nullopt;
+    if (!n) {
+        return error("usage: pcb N (0..255)");
+    }
+    return t.withBoxLocked([&](Box& box) {
+        box.setPcbRevision(static_cast<std::uint8_t>(*n));
+        return std::string("ok");
+    });
+}
+
+std::string unplug(ControlTarget& t, const Words&, std::string_view) {
+    return t.unplugBox() ? "ok" : error("already unplugged");
+}
+
+std::string replug(ControlTarget& t, const Words&, std::string_view) {
+    std::string why;
+    return t.replugBox(&why) ? "ok" : error(why);
+}
+
+std::string flash(ControlTarget& t, const Words&, std::string_view line) {
+    const std::string args = restAfter(line, 1);
+    return t.withBoxLocked([&](Box& box) { return box.flash().control(args); });
+}
+
+std::string quit(ControlTarget& t, const Words&, std::string_view) {
+    return t.requestQuit() ? "ok" : error("quit is not available here");
+}
+
+std::string help(ControlTarget&, const Words&, std::string_view) {
+    return controlHelp();
+}
+
+// One control command. The help lists the rows with a usage, in this order;
+// a row without one is listed with the row above it.
+struct ControlCommand {
+    const char* verb;
+    const char* usage;    // the help's left column; nullptr: not listed on its own
+    const char* summary;  // the help's right column; empty for a usage that says it all
+    std::string (*run)(ControlTarget&, const Words& w, std::string_view line);
+    bool traced = true;  // the trace notes the command line
+};
+
+std::string showCommand(ControlTarget& t, const Words& w, std::string_view) {
+    return show(t, w);
+}
+std::string setCommand(ControlTarget& t, const Words& w, std::string_view) {
+    return setBytes(t, w);
+}
+std::string sinkCommand(ControlTarget& t, const Words& w, std::string_view) {
+    return sink(t, w);
+}
+std::string tableCommand(ControlTarget& t, const Words& w, std::string_view) {
+    return loadTable(t, w);
+}
+std::string faultCommand(ControlTarget& t, const Words& w, std::string_view) {
+    return fault(t, w);
+}
+
+constexpr ControlCommand kCommands[] = {
+    {"set", "set S N V [V ...]", "EP state bytes S[N], S[N+1], ... := V ...", setCommand},
+    {"page", "page P OFFSET HH [HH ...]",
+     "page P bytes from OFFSET (HH may also be joined by colons)", setPage},
+    {"text", "text P OFFSET TEXT", "zero-terminated TEXT into page P from OFFSET", setPage},
+    {"infoframe", "infoframe P TYPE VER [HH ...]",
+     "an infoframe into page P from byte 2, length and checksum filled in", setPage},
+    {"input", "input bot|top|thru|swap", "the remote's input keys (S[0] := 1..4)", setInput},
+    {"edidswitch", "edidswitch automix|fixed|custom", "the EDID slide switch (S[3] := 1..3)",
+     edidSwitch},
+    {"hdcpswitch", "hdcpswitch soft|1.4|2.2",
+     "the HDCP slide switch (S[6] := 1..3; 1.4 and 2.2 also set S[4])", hdcpSwitch},
+    {"scaleswitch", "scaleswitch none|auto|custom", "the scale slide switch (S[44] := 0..2)",
+     scaleSwitch},
+    {"preset", "preset 4k30|4k60|4k60hdr CODE",
+     "a preset (S[26..28]) by code or name, e.g. autosense", setPreset},
+    {"volume", "volume|bass|treble DB", "audio levels, signed (S[47..49])", setAudioLevel},
+    {"bass", nullptr, "", setAudioLevel},
+    {"treble", nullptr, "", setAudioLevel},
+    {"state", "state NAME", "load a named state (everything: settings, signal, TVs, tables)",
+     loadState},
+    {"signal", "signal NAME", "load only the signal and TVs of a named state", loadState},
+    {"sink", "sink tx0|tx1 NAME|FILE|none",
+     "the TV on an output: an embedded EDID, a 256-byte file, or none", sinkCommand},
+    {"table", "table T NAME|FILE|default", "the content of EDID table T (1..100)", tableCommand},
+    {"busy", "busy N", "status reads that show the EDID busy bit after a fetch", setBusy},
+    {"pcb", "pcb N", "the PCB revision the box reports", setPcb},
+    {"fault", "fault KIND [COUNT] [MS]",
+     "noanswer, echo, short, split, delay, long, unplug; fault clear", faultCommand},
+    {"unplug", "unplug, replug", "drop off the bus and come back", unplug},
+    {"replug", nullptr, "", replug},
+    {"show",
+     "show S|page P|table T|edid buffer|current|tx0|tx1|rx0|rx1|packets|states|sinks|faults|"
+     "status|trace [N]",
+     "", showCommand, false},
+    {"dump", "dump ...", "the same as show", showCommand, false},
+    {"flash", "flash ...", "passed to the flash model", flash},
+    {"help", "help, quit", "", help, false},
+    {"quit", nullptr, "", quit},
+    {"exit", nullptr, "", quit},
+};
+
+const ControlCommand* findCommand(std::string_view verb) {
+    for (const ControlCommand& c : kCommands) {
+        if (verb == c.verb) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 std::string controlHelp() {
-    return R"(Commands (values decimal or 0x-hexadecimal; page bytes hexadecimal):
-  set S N V [V ...]              EP state bytes S[N], S[N+1], ... := V ...
-  page P OFFSET HH [HH ...]      page P bytes from OFFSET (HH may also be joined by colons)
-  text P OFFSET TEXT             zero-terminated TEXT into page P from OFFSET
-  infoframe P TYPE VER [HH ...]  an infoframe into page P from byte 2, length and checksum filled in
-  input bot|top|thru|swap        the remote's input keys (S[0] := 1..4)
-  edidswitch automix|fixed|custom   the EDID slide switch (S[3] := 1..3)
-  hdcpswitch soft|1.4|2.2        the HDCP slide switch (S[6] := 1..3; 1.4 and 2.2 also set S[4])
-  scaleswitch none|auto|custom   the scale slide switch (S[44] := 0..2)
-  preset 4k30|4k60|4k60hdr CODE  a preset (S[26..28]) by code or name, e.g. autosense
-  volume|bass|treble DB          audio levels, signed (S[47..49])
-  state NAME                     load a named state (everything: settings, signal, TVs, tables)
-  signal NAME                    load only the signal and TVs of a named state
-  sink tx0|tx1 NAME|FILE|none    the TV on an output: an embedded EDID, a 256-byte file, or none
-  table T NAME|FILE|default      the content of EDID table T (1..100)
-  busy N                         status reads that show the EDID busy bit after a fetch
-  pcb N                          the PCB revision the box reports
-  fault KIND [COUNT] [MS]        noanswer, echo, short, split, delay, long, unplug; fault clear
-  unplug, replug                 drop off the bus and come back
-  show S|page P|table T|edid buffer|current|tx0|tx1|rx0|rx1|packets|states|sinks|faults|status|trace [N]
-  dump ...                       the same as show
-  flash ...                      passed to the flash model
-  help, quit
-ok)";
+    // The summaries start in one column; a usage that fills it is set off by one more blank.
+    constexpr std::size_t kUsageWidth = 31;
+    std::string out = "Commands (values decimal or 0x-hexadecimal; page bytes hexadecimal):\n";
+    for (const ControlCommand& c : kCommands) {
+        if (c.usage == nullptr) {
+            continue;
+        }
+        const std::string_view usage = c.usage;
+        out += "  ";
+        out += usage;
+        if (*c.summary != '\0') {
+            out.append(usage.size() < kUsageWidth ? kUsageWidth - usage.size() + 2 : 3, ' ');
+            out += c.summary;
+        }
+        out += "\n";
+    }
+    return out + "ok";
 }
 
 std::string runControl(ControlTarget& t, std::string_view line) {
-    const std::vector<std::string> w = words(line);
+    std::vector<std::string> w = words(line);
     if (w.empty() || w[0][0] == '#') {
         return "ok";
     }
-    const std::string verb = lower(w[0]);
-    if (verb != "show" && verb != "dump" && verb != "help") {
+    const std::string given = w[0];
+    w[0] = lower(w[0]);
+    const ControlCommand* command = findCommand(w[0]);
+    if (command == nullptr || command->traced) {
         t.traceLog().note("control: " + std::string(line));
     }
-    if (verb == "help") {
-        return controlHelp();
+    if (command == nullptr) {
+        return error("unknown command " + given + " (try help)");
     }
-    if (verb == "show" || verb == "dump") {
-        return show(t, w);
-    }
-    if (verb == "set") {
-        return setBytes(t, w);
-    }
-    if (verb == "page" || verb == "text" || verb == "infoframe") {
-        std::vector<std::string> lw = w;
-        lw[0] = verb;
-        return setPage(t, lw, line);
-    }
-    if (verb == "input") {
-        const auto i = w.size() == 2 ? choice(w[1], {"bot", "top", "thru", "swap"}) : std::nullopt;
-        const auto n = w.size() == 2 ? numberIn(w[1], 1, 4) : std::nullopt;
-        if (!i && !n) {
-            return error("usage: input bot|top|thru|swap (or 1..4)");
-        }
-        return setByte(t, 0, static_cast<std::uint8_t>(i ? *i + 1 : static_cast<std::size_t>(*n)));
-    }
-    if (verb == "edidswitch") {
-        const auto i = w.size() == 2 ? choice(w[1], {"automix", "fixed", "custom"}) : std::nullopt;
-        if (!i) {
-            return error("usage: edidswitch automix|fixed|custom");
-        }
-        return setByte(t, kEdidSwitchByte, static_cast<std::uint8_t>(*i + 1));
-    }
-    if (verb == "hdcpswitch") {
-        const auto i = w.size() == 2 ? choice(w[1], {"soft", "1.4", "2.2"}) : std::nullopt;
-        if (!i) {
-            return error("usage: hdcpswitch soft|1.4|2.2");
-        }
-        return t.withBoxLocked([&](Box& box) {
-            box.ep()[kHdcpSwitchByte] = static_cast<std::uint8_t>(*i + 1);
-            if (*i > 0) {
-                box.ep()[4] = static_cast<std::uint8_t>(*i + 1);  // 2: HDCP 1.4, 3: HDCP 2.2
-            }
-            return std::string("ok");
-        });
-    }
-    if (verb == "scaleswitch") {
-        const auto i = w.size() == 2 ? choice(w[1], {"none", "auto", "custom"}) : std::nullopt;
-        if (!i) {
-            return error("usage: scaleswitch none|auto|custom");
-        }
-        return setByte(t, kScaleSwitchByte, static_cast<std::uint8_t>(*i));
-    }
-    if (verb == "preset") {
-        const auto which = w.size() == 3 ? choice(w[1], {"4k30", "4k60", "4k60hdr"}) : std::nullopt;
-        const auto code = w.size() == 3 ? presetCode(w[2]) : std::nullopt;
-        if (!which || !code) {
-            return error("usage: preset 4k30|4k60|4k60hdr CODE|NAME (e.g. autosense, 4k60_420_8)");
-        }
-        return setByte(t, 26 + *which, *code);
-    }
-    if (verb == "volume" || verb == "bass" || verb == "treble") {
-        const auto v = w.size() == 2 ? numberIn(w[1], -128, 127) : std::nullopt;
-        if (!v) {
-            return error("usage: " + verb + " DB (-128..127)");
-        }
-        const std::size_t at = verb == "volume" ? 47 : verb == "bass" ? 48 : 49;
-        return setByte(t, at, static_cast<std::uint8_t>(*v & 0xFF));
-    }
-    if (verb == "state" || verb == "signal") {
-        const auto s = w.size() == 2 ? findState(lower(w[1])) : std::nullopt;
-        if (!s) {
-            std::string names;
-            for (const NamedState& n : namedStates()) {
-                names += std::string(names.empty() ? "" : ", ") + n.name;
-            }
-            return error("usage: " + verb + " NAME (" + names + ")");
-        }
-        return t.withBoxLocked([&](Box& box) {
-            if (verb == "state") {
-                box.load(*s);
-            } else {
-                box.loadSignal(*s);
-            }
-            return std::string("ok");
-        });
-    }
-    if (verb == "sink") {
-        return sink(t, w);
-    }
-    if (verb == "table") {
-        return loadTable(t, w);
-    }
-    if (verb == "busy") {
-        const auto n = w.size() == 2 ? numberIn(w[1], 0, 100000) : std::nullopt;
-        if (!n) {
-            return error("usage: busy N (0..100000)");
-        }
-        return t.withBoxLocked([&](Box& box) {
-            box.setBusyReads(static_cast<int>(*n));
-            return std::string("ok");
-        });
-    }
-    if (verb == "pcb") {
-        const auto n = w.size() == 2 ? numberIn(w[1], 0, 255) : std::nullopt;
-        if (!n) {
-            return error("usage: pcb N (0..255)");
-        }
-        return t.withBoxLocked([&](Box& box) {
-            box.setPcbRevision(static_cast<std::uint8_t>(*n));
-            return std::string("ok");
-        });
-    }
-    if (verb == "fault") {
-        return fault(t, w);
-    }
-    if (verb == "unplug") {
-        return t.unplugBox() ? "ok" : error("already unplugged");
-    }
-    if (verb == "replug") {
-        std::string why;
-        return t.replugBox(&why) ? "ok" : error(why);
-    }
-    if (verb == "flash") {
-        const std::string args = restAfter(line, 1);
-        return t.withBoxLocked([&](Box& box) { return box.flash().control(args); });
-    }
-    if (verb == "quit" || verb == "exit") {
-        return t.requestQuit() ? "ok" : error("quit is not available here");
-    }
-    return error("unknown command " + w[0] + " (try help)");
+    return command->run(t, w, line);
 }
 
 }  // namespace emu

@@ -9,12 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/Protocol.h"
+
 namespace emu {
 
 using Edid = std::array<std::uint8_t, 256>;
 
-inline constexpr int kEdidTableCount = 100;
-inline constexpr int kCustomTableCount = 10;  // tables 1..10 may be overwritten
+using boxlink::kCustomTableCount;  // tables 1..10 may be overwritten
+using boxlink::kEdidTableCount;
 
 // The caption of table n (1..100) as the utility lists it, e.g. "11 - 4K60-444 ...".
 std::string_view edidTableName(int table);

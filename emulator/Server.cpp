@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "States.h"
+#include "Strf.h"
 
 namespace emu {
 
@@ -24,12 +25,6 @@ constexpr std::size_t kOutFramesMax = 16384;       // answer frames a host does 
 constexpr std::size_t kConnectionsMax = 64;
 constexpr std::size_t kLongAnswer = 80;
 constexpr std::uint8_t kLongFill = 0xEE;
-
-std::string strf(const char* fmt, auto... args) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, fmt, args...);
-    return buffer;
-}
 
 bool fillAddress(const std::string& path, sockaddr_un* address) {
     std::memset(address, 0, sizeof *address);

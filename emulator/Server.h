@@ -20,13 +20,14 @@
 #include "Box.h"
 #include "Control.h"
 #include "Trace.h"
+#include "protocol/Protocol.h"
 #include "usb/SocketFrame.h"
 
 namespace emu {
 
 struct ServerOptions {
     std::string socketPath;
-    std::string serial = "2026";
+    std::string serial = boxlink::kBoxSerial;
     std::string description = "VORTILAN2";
     std::string state = "default";  // a named state (see States.h)
     std::string controlPath;        // a control socket besides the device socket; empty for none

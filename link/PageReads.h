@@ -17,7 +17,7 @@ struct PageRead {
     std::uint8_t length;  // answer length asked for, the echo byte included
 };
 
-inline constexpr std::size_t kPageNumbers = 24;  // pages 0..23
+inline constexpr auto kPageNumbers = static_cast<std::size_t>(kPageCount);  // pages 0..23
 using PageSpans = std::array<std::span<const std::uint8_t>, kPageNumbers>;
 
 struct PageReads {

@@ -13,7 +13,7 @@
 
 namespace boxlink {
 
-inline constexpr char BOX_SERIAL[] = "2026";
+inline constexpr const auto& BOX_SERIAL = kBoxSerial;
 inline constexpr std::uint32_t kExchangeTimeoutMs = 4000;
 
 using Answer = std::array<std::uint8_t, kMaxAnswer>;

@@ -1,6 +1,6 @@
 #include "packets/Macros.h"
 
-#include "link/CommandCodes.h"
+#include "protocol/Protocol.h"
 #include "packets/HdrComposer.h"
 
 namespace packets {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/CommandCodes.h"
+#include "protocol/Protocol.h"
 
 namespace packets {
 

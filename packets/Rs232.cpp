@@ -1,6 +1,6 @@
 #include "packets/Rs232.h"
 
-#include "link/CommandCodes.h"
+#include "protocol/Protocol.h"
 
 namespace packets {
 

@@ -1,6 +1,6 @@
 #include "packets/Scaler.h"
 
-#include "link/CommandCodes.h"
+#include "protocol/Protocol.h"
 
 namespace packets {
 

@@ -16,14 +16,15 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/Protocol.h"
 #include "status/PageBytes.h"
 
 namespace boxstatus {
 
-inline constexpr std::uint8_t kStatusEcho = 0xE1;
-inline constexpr std::size_t kStatusLength = 64;     // status block answer
-inline constexpr std::size_t kOsdParamsLength = 30;  // page 11
-inline constexpr std::size_t kOsdTextLength = 64;    // page 12
+using boxlink::kStatusEcho;
+inline constexpr std::size_t kStatusLength = boxlink::kMaxAnswer;  // status block answer
+inline constexpr std::size_t kOsdParamsLength = 30;                // page 11
+inline constexpr std::size_t kOsdTextLength = 64;                  // page 12
 inline constexpr const char* kReadErrorMessage = "Error: reading";
 inline constexpr int kReadErrorMs = 1000;
 

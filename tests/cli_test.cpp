@@ -17,6 +17,7 @@
 #include "config/NamedSettings.h"
 #include "edid/Image.h"
 #include "emulator/Box.h"
+#include "tests/emulator/Requests.h"
 #include "tests/support/EmulatedBox.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/ScriptedLibrary.h"
@@ -25,18 +26,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes tagged(std::uint8_t command, const char* tag, Bytes values) {
-    Bytes r = {0x10, static_cast<std::uint8_t>(values.size() + 6), command};
-    r.insert(r.end(), tag, tag + 5);
-    r.push_back(static_cast<std::uint8_t>(values.size()));
-    r.insert(r.end(), values.begin(), values.end());
-    return r;
-}
-
-Bytes reg(std::uint8_t r, std::uint8_t v) {
-    return {0x10, 0x04, 0xE0, r, v};
-}
 
 struct Result {
     int code;
@@ -134,7 +123,8 @@ std::string list(const Bytes& values) {
 INSTANTIATE_TEST_SUITE_P(
     Commands, CliSend,
     ::testing::Values(
-        SendCase{"CecStandby", {"cec", "send", "5f:36"}, {tagged(0xEA, "cecif", {0x5F, 0x36})}},
+        SendCase{
+            "CecStandby", {"cec", "send", "5f:36"}, {emutest::tagged(0xEA, "cecif", {0x5F, 0x36})}},
         SendCase{"CecOneDigitRefused",
                  {"cec", "send", "5f:3"},
                  {},
@@ -142,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Can't send the CEC message: Error: min 2, max 16 values"},
         SendCase{"HdrSwitchesTheBoxToIt",
                  {"infoframe", "send", "hdr", list(kHdr31)},
-                 {tagged(0xE5, "hdrif", kHdr31), reg(40, 1)}},
+                 {emutest::tagged(0xE5, "hdrif", kHdr31), emutest::registerWrite(40, 1)}},
         SendCase{"AviTooLongRefused",
                  {"infoframe", "send", "avi", list(Bytes(18, 1))},
                  {},
@@ -162,9 +152,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  2,
                  "Can't set the OSD text"},
-        SendCase{"SetWord", {"set", "InputPort", "swap"}, {reg(25, 4)}},
-        SendCase{"SetSignedDb", {"set", "AudioVolume", "-6"}, {reg(69, 0xFA)}},
-        SendCase{"SetBitKeepsTheOthers", {"set", "HlgOptionDisable", "on"}, {reg(73, 1)}},
+        SendCase{"SetWord", {"set", "InputPort", "swap"}, {emutest::registerWrite(25, 4)}},
+        SendCase{"SetSignedDb", {"set", "AudioVolume", "-6"}, {emutest::registerWrite(69, 0xFA)}},
+        SendCase{"SetBitKeepsTheOthers",
+                 {"set", "HlgOptionDisable", "on"},
+                 {emutest::registerWrite(73, 1)}},
         SendCase{"SetOutsideTheVocabulary",
                  {"set", "InputPort", "sideways"},
                  {},
@@ -176,8 +168,9 @@ INSTANTIATE_TEST_SUITE_P(
         SendCase{"SetUnknownName", {"set", "Loudness", "11"}, {}, 2, "vortilan2 set: no setting"},
         SendCase{"EdidModeCustom",
                  {"edid", "mode", "custom", "3", "0"},
-                 {reg(32, 3), reg(33, 0), reg(29, 3)}},
-        SendCase{"EdidModeCopyTop", {"edid", "mode", "copy-top"}, {reg(29, 4)}},
+                 {emutest::registerWrite(32, 3), emutest::registerWrite(33, 0),
+                  emutest::registerWrite(29, 3)}},
+        SendCase{"EdidModeCopyTop", {"edid", "mode", "copy-top"}, {emutest::registerWrite(29, 4)}},
         SendCase{
             "EdidModeCustomNeedsATable", {"edid", "mode", "custom"}, {}, 2, "vortilan2 edid mode"},
         SendCase{"EdidWriteFixedTableRefused",
@@ -327,7 +320,9 @@ TEST_F(CliTest, ConfigImportAppliesAFileAndRefusesOtherFiles) {
     writeFile(path("settings.txt"), "# mine\nInputPort top\nCec off\nLogoLed off\n");
     box_.clearTrace();
     ASSERT_EQ(run({"config", "import", path("settings.txt")}).code, 0);
-    EXPECT_EQ(writes(), (std::vector<Bytes>{reg(25, 2), reg(56, 0), reg(50, 0)}));
+    EXPECT_EQ(writes(),
+              (std::vector<Bytes>{emutest::registerWrite(25, 2), emutest::registerWrite(56, 0),
+                                  emutest::registerWrite(50, 0)}));
     EXPECT_EQ(clock_.totalSleptMs(), 300u);  // a pause after each line that sent
 
     writeFile(path("other.txt"), "[Unit]\nDescription=x\n");

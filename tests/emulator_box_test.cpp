@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 
 #include "emulator/Box.h"
 #include "emulator/Edid.h"
+#include "emulator/Registers.h"
 #include "emulator/States.h"
+#include "settings/RegisterMap.h"
 #include "tests/emulator/Requests.h"
 
 namespace {
@@ -49,31 +52,43 @@ void upload(Box& box, std::uint8_t table, const emu::Edid& image) {
     }
 }
 
-// Every register of the register map and the EP state byte that mirrors it.
-struct RegisterCase {
-    std::uint8_t reg;
-    std::size_t epByte;
-};
-const RegisterCase kRegisterMap[] = {
-    {25, 0},  {26, 8},  {27, 9},  {28, 2},  {29, 10}, {30, 4},  {31, 11}, {32, 13}, {33, 12},
-    {34, 14}, {35, 15}, {36, 16}, {37, 17}, {38, 18}, {39, 19}, {40, 20}, {41, 21}, {42, 22},
-    {43, 23}, {44, 24}, {45, 25}, {46, 26}, {47, 27}, {48, 28}, {50, 30}, {56, 36}, {57, 37},
-    {58, 38}, {66, 42}, {67, 43}, {68, 46}, {69, 47}, {70, 48}, {71, 49}, {72, 50}, {73, 51},
-};
+// The settings' register map is the one table of register and EP byte; the
+// emulator names every register of it that keeps a byte, and keeps a byte of
+// its own only for a register the map does not list.
+TEST(EmuBoxRegisters, TheEmulatorTakesEveryEpByteFromTheSettingsMap) {
+    for (const boxsettings::RegisterSlot& row : boxsettings::registerMap()) {
+        const auto byte = row.epByte ? row.epByte : row.reportedIn;
+        if (!byte) {
+            continue;  // an order (hot plug, factory reset), not a setting
+        }
+        SCOPED_TRACE("register " + std::to_string(row.reg));
+        EXPECT_NE(emu::findRegisterName(row.reg), nullptr);
+        EXPECT_EQ(emu::registerEpByte(row.reg), std::optional<std::size_t>(*byte));
+    }
+    for (const emu::RegisterName& name : emu::registerNames()) {
+        SCOPED_TRACE("register " + std::to_string(name.reg));
+        EXPECT_TRUE(emu::registerEpByte(name.reg).has_value());
+        if (boxsettings::findRegister(name.reg) != nullptr) {
+            EXPECT_EQ(name.ownByte, -1) << "a second byte beside the settings map's";
+        }
+    }
+}
 
 TEST(EmuBoxRegisters, EveryRegisterLandsInItsEpStateByteAndNowhereElse) {
-    for (const RegisterCase& c : kRegisterMap) {
+    for (const emu::RegisterName& name : emu::registerNames()) {
+        const std::uint8_t reg = name.reg;
+        const std::size_t epByte = emu::registerEpByte(reg).value_or(0);
         Box box;
         const emu::EpState before = box.ep();
-        const std::uint8_t value = static_cast<std::uint8_t>(before[c.epByte] ^ 0x5A);
-        const emu::BoxReply reply = box.handle(registerWrite(c.reg, value).data(), 5);
-        EXPECT_EQ(reply.answer, (Bytes{CMD_REGISTER, 0x00})) << "register " << int(c.reg);
+        const std::uint8_t value = static_cast<std::uint8_t>(before[epByte] ^ 0x5A);
+        const emu::BoxReply reply = box.handle(registerWrite(reg, value).data(), 5);
+        EXPECT_EQ(reply.answer, (Bytes{CMD_REGISTER, 0x00})) << "register " << int(reg);
         EXPECT_TRUE(reply.ignored.empty());
         emu::EpState expected = before;
-        expected[c.epByte] = value;
-        EXPECT_EQ(box.ep(), expected) << "register " << int(c.reg);
+        expected[epByte] = value;
+        EXPECT_EQ(box.ep(), expected) << "register " << int(reg);
         // The status block reports S[n] at answer byte n + 2.
-        EXPECT_EQ(send(box, statusRead(64))[c.epByte + 2], value) << "register " << int(c.reg);
+        EXPECT_EQ(send(box, statusRead(64))[epByte + 2], value) << "register " << int(reg);
     }
 }
 

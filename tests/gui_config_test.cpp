@@ -19,6 +19,7 @@
 #include "config/StateKeys.h"
 #include "emulator/Box.h"
 #include "qt/MainWindow.h"
+#include "tests/emulator/Requests.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ManualClock.h"
 #include "ui_VortilanForm.h"
@@ -26,10 +27,6 @@
 namespace {
 
 using gui_test::Bytes;
-
-Bytes reg(std::uint8_t r, std::uint8_t v) {
-    return {0x10, 0x04, 0xE0, r, v};
-}
 
 QString readText(const QString& path) {
     QFile f(path);
@@ -177,13 +174,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ImportCase{"InputPortAlwaysWritten",
                    "InputPort bot\nInputPort bot\n",
-                   {reg(25, 1), reg(25, 1)},
+                   {emutest::registerWrite(25, 1), emutest::registerWrite(25, 1)},
                    200},
-        ImportCase{
-            "EncLevelSkippedWhenTheBoxHoldsIt", "EncLevel 22\nEncLevel 14\n", {reg(30, 2)}, 100},
+        ImportCase{"EncLevelSkippedWhenTheBoxHoldsIt",
+                   "EncLevel 22\nEncLevel 14\n",
+                   {emutest::registerWrite(30, 2)},
+                   100},
         ImportCase{"EdidAlgoOutOfRangeIgnored",
                    "EdidAlgo 7\nEdidAlgo 0\nEdidAlgo 2\n",
-                   {reg(31, 2)},
+                   {emutest::registerWrite(31, 2)},
                    100,
                    [](Ui::MainWindow& ui) { EXPECT_EQ(ui.cmbEdidAlgo->currentIndex(), 2); }},
         ImportCase{"OsdPositionOutOfRangeIgnored",
@@ -193,12 +192,12 @@ INSTANTIATE_TEST_SUITE_P(
                    [](Ui::MainWindow& ui) { EXPECT_EQ(ui.sbOsdLocX->value(), 1920); }},
         ImportCase{"PresetThroughItsComboBoxSentOnce",
                    "AutoPreset4k30 PRESET_4K30_422_12\n",
-                   {reg(46, 3)},
+                   {emutest::registerWrite(46, 3)},
                    100,
                    [](Ui::MainWindow& ui) { EXPECT_EQ(ui.cmbPreset4k30->currentIndex(), 2); }},
         ImportCase{"EdidHdrSetsBothBoxesAndSendsOnce",
                    "EdidHdr hdrhlg\n",
-                   {reg(38, 3)},
+                   {emutest::registerWrite(38, 3)},
                    100,
                    [](Ui::MainWindow& ui) {
                        EXPECT_TRUE(ui.cbHdr->isChecked());
@@ -206,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
                    }},
         ImportCase{"CecTypeThroughItsComboBox",
                    "CecLa audio\nCecLa audio\n",
-                   {reg(57, 1)},
+                   {emutest::registerWrite(57, 1)},
                    100,
                    [](Ui::MainWindow& ui) { EXPECT_EQ(ui.cmbLa->currentIndex(), 1); }},
         ImportCase{"TextsOnlyIntoTheirEditors",

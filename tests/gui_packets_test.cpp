@@ -19,6 +19,7 @@
 #include "emulator/Box.h"
 #include "packets/Cec.h"
 #include "qt/MainWindow.h"
+#include "tests/emulator/Requests.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ManualClock.h"
 #include "ui_VortilanForm.h"
@@ -26,10 +27,6 @@
 namespace {
 
 using gui_test::Bytes;
-
-Bytes reg(std::uint8_t r, std::uint8_t v) {
-    return {0x10, 0x04, 0xE0, r, v};
-}
 
 Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -108,16 +105,20 @@ std::function<void(MainWindow&)> invoke(const char* slot) {
 const SenderCase kSenders[] = {
     {"Hdr", "HDRCustomText", "87:01:02:5a:10:20", click("ButWriteIF"),
      concat({{0x10, 12, 0xE5}, ascii("hdrif"), {6, 0x87, 0x01, 0x02, 0x5A, 0x10, 0x20}}),
-     "Infoframe values written...", "Error Writing Infoframe values.", reg(40, 1), true, 20},
+     "Infoframe values written...", "Error Writing Infoframe values.",
+     emutest::registerWrite(40, 1), true, 20},
     {"Avi", "AVICustomText", "82:02:0D:5B:12", click("ButWriteAVI"),
      concat({{0x10, 11, 0xE6}, ascii("aviif"), {5, 0x82, 0x02, 0x0D, 0x5B, 0x12}}),
-     "AVI values written...", "Error Writing AVI command.", reg(42, 1), false, 22},
+     "AVI values written...", "Error Writing AVI command.", emutest::registerWrite(42, 1), false,
+     22},
     {"Vsi", "VSICustomText", "81:01:05:d8:03:0c:00 [HDMI 1.4]", click("ButWriteVSI"),
      concat({{0x10, 13, 0xE8}, ascii("vsiif"), {7, 0x81, 0x01, 0x05, 0xD8, 0x03, 0x0C, 0x00}}),
-     "VSI values written...", "Error Writing VSI command.", reg(44, 1), false, 24},
+     "VSI values written...", "Error Writing VSI command.", emutest::registerWrite(44, 1), false,
+     24},
     {"DolbyVision", "txtDvBlock", "eb:01:46:d0:00:45", invoke("setDvBlock"),
      concat({{0x10, 12, 0xED}, ascii("dviif"), {6, 0xEB, 0x01, 0x46, 0xD0, 0x00, 0x45}}),
-     "DV values written...", "Error Writing Dolby Vision block.", reg(39, 1), false, 19},
+     "DV values written...", "Error Writing Dolby Vision block.", emutest::registerWrite(39, 1),
+     false, 19},
     {"Cec", "CECtext", "50:04", click("ButWriteCEC"),
      concat({{0x10, 0x08, 0xEA}, ascii("cecif"), {0x02, 0x50, 0x04}}), "CEC values written",
      "Error Writing CEC values.", std::nullopt, false, 0},
@@ -223,7 +224,7 @@ TEST_F(GuiPacketsTest, ComposedHdrInfoframeIsShownDecodedAndSentAsIs) {
               concat({ascii("hdrif"), {30}}));
     EXPECT_EQ(requests[0][9], 0x87);
     EXPECT_EQ(requests[0][12], 0x91);
-    EXPECT_EQ(requests[1], reg(40, 1));
+    EXPECT_EQ(requests[1], emutest::registerWrite(40, 1));
     box_.server().withBox([](emu::Box& box) {
         const emu::Page& page = *box.page(14);
         EXPECT_EQ(page[2], 0x87);

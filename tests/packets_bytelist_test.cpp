@@ -8,6 +8,7 @@
 #include "packets/ByteList.h"
 #include "packets/Rs232.h"
 #include "packets/Senders.h"
+#include "tests/emulator/Requests.h"
 
 namespace {
 
@@ -77,14 +78,6 @@ std::string valuesText(std::size_t n) {
     return packets::byteListText(values);
 }
 
-Bytes tagged(std::uint8_t command, const char* tag, Bytes values) {
-    Bytes r = {0x10, static_cast<std::uint8_t>(values.size() + 6), command};
-    r.insert(r.end(), tag, tag + 5);
-    r.push_back(static_cast<std::uint8_t>(values.size()));
-    r.insert(r.end(), values.begin(), values.end());
-    return r;
-}
-
 struct PrepareCase {
     packets::SenderId sender;
     std::string text;
@@ -101,9 +94,9 @@ TEST(PacketsSenders, EachSenderTakesItsLengthsAndRefusesTheRestSayingWhy) {
         values31.push_back(static_cast<std::uint8_t>(0x10 + i));
     }
     const PrepareCase cases[] = {
-        {SenderId::Cec, "50:04", tagged(0xEA, "cecif", {0x50, 0x04}), ""},
-        {SenderId::Cec, "5f:36", tagged(0xEA, "cecif", {0x5F, 0x36}), ""},
-        {SenderId::Cec, "aa:bb cc:dd", tagged(0xEA, "cecif", {0xAA, 0xBB}), ""},
+        {SenderId::Cec, "50:04", emutest::tagged(0xEA, "cecif", {0x50, 0x04}), ""},
+        {SenderId::Cec, "5f:36", emutest::tagged(0xEA, "cecif", {0x5F, 0x36}), ""},
+        {SenderId::Cec, "aa:bb cc:dd", emutest::tagged(0xEA, "cecif", {0xAA, 0xBB}), ""},
         {SenderId::Cec, "50:4", {}, "Error: min 2, max 16 values: 4 characters, at least 5"},
         {SenderId::Cec, valuesText(16), {}, ""},
         {SenderId::Cec,
@@ -124,7 +117,7 @@ TEST(PacketsSenders, EachSenderTakesItsLengthsAndRefusesTheRestSayingWhy) {
          {},
          "Error: min 2, max 16 values: value 1 is not two hexadecimal digits"},
         {SenderId::Cec, "36 standby", {}, "Error: min 2, max 16 values: 1 value, at least 2"},
-        {SenderId::Hdr, hdr92, tagged(0xE5, "hdrif", values31), ""},
+        {SenderId::Hdr, hdr92, emutest::tagged(0xE5, "hdrif", values31), ""},
         {SenderId::Hdr, hdr92 + "\n", {}, "Error: min 2, max 31 bytes: 93 characters, at most 92"},
         {SenderId::Hdr,
          std::string(300, 'a'),
@@ -135,10 +128,10 @@ TEST(PacketsSenders, EachSenderTakesItsLengthsAndRefusesTheRestSayingWhy) {
          valuesText(17) + " ",
          {},
          "Error: min 2, max 17 bytes: 51 characters, at most 50"},
-        {SenderId::Vsi, hdr92, tagged(0xE8, "vsiif", values31), ""},
+        {SenderId::Vsi, hdr92, emutest::tagged(0xE8, "vsiif", values31), ""},
         {SenderId::Vsi, hdr92 + ":", {}, "Error: min 2, max 31 bytes: 93 characters, at most 92"},
         {SenderId::Vsi, "81:1", {}, "Error: min 2, max 31 bytes: 4 characters, at least 5"},
-        {SenderId::DolbyVision, "00:01:02", tagged(0xED, "dviif", {0x00, 0x01, 0x02}), ""},
+        {SenderId::DolbyVision, "00:01:02", emutest::tagged(0xED, "dviif", {0x00, 0x01, 0x02}), ""},
         {SenderId::DolbyVision,
          hdr92 + "0",
          {},

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/CommandCodes.h"
+#include "protocol/Protocol.h"
 
 namespace emutest {
 

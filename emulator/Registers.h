@@ -1,0 +1,28 @@
+// The setting registers as the emulator's trace names them. Which EP state
+// byte keeps a register's value comes from the settings' register map, the
+// one table of register and byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace emu {
+
+struct RegisterName {
+    std::uint8_t reg;
+    const char* name;
+    bool isSigned = false;  // traced as a signed value
+    // The EP byte of a register that the settings' map does not list; -1 for the others.
+    int ownByte = -1;
+};
+
+// Every register the box keeps in its EP state, ascending.
+std::span<const RegisterName> registerNames();
+const RegisterName* findRegisterName(std::uint8_t reg);
+// The EP state byte that keeps the register's value; nothing for a register
+// that is an order (hot plug, factory reset) or unknown.
+std::optional<std::size_t> registerEpByte(std::uint8_t reg);
+
+}  // namespace emu
