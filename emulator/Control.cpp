@@ -734,8 +734,9 @@ const ControlCommand* findCommand(std::string_view verb) {
 }  // namespace
 
 std::string controlHelp() {
-    // The summaries start in one column; a usage that fills it is set off by one more blank.
-    constexpr std::size_t kUsageWidth = 31;
+    // The summaries start in one column, two blanks at least after the usage;
+    // a usage that reaches into it is set off by three.
+    constexpr std::size_t kSummaryColumn = 31;
     std::string out = "Commands (values decimal or 0x-hexadecimal; page bytes hexadecimal):\n";
     for (const ControlCommand& c : kCommands) {
         if (c.usage == nullptr) {
@@ -745,7 +746,7 @@ std::string controlHelp() {
         out += "  ";
         out += usage;
         if (*c.summary != '\0') {
-            out.append(usage.size() < kUsageWidth ? kUsageWidth - usage.size() + 2 : 3, ' ');
+            out.append(usage.size() + 2 <= kSummaryColumn ? kSummaryColumn - usage.size() : 3, ' ');
             out += c.summary;
         }
         out += "\n";
