@@ -1,10 +1,8 @@
 #include "cli/Cli.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QString>
 #include <algorithm>
 #include <cctype>
@@ -136,30 +134,9 @@ std::optional<int> wholeNumber(std::string_view text, int low, int high) {
     return v;
 }
 
-QString qpath(const std::string& path) {
-    return QString::fromLocal8Bit(path.c_str());
-}
-
-std::optional<std::string> readWholeFile(const std::string& path, std::string& error) {
-    QFile file(qpath(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString().toStdString();
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
-    QSaveFile file(qpath(path));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
-        error = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+// A file name from the command line: its bytes, whatever the locale.
+fileio::Path filePath(const std::string& path) {
+    return fileio::Path(path);
 }
 
 // ---- status -------------------------------------------------------------------
@@ -425,7 +402,7 @@ std::string edidName(edid::EdidSource source) {
 
 // An EDID file as an image: raw, or hexadecimal text that parses.
 std::optional<edid::EdidImage> loadImage(const std::string& path, std::string& error) {
-    const auto loaded = edid::loadEdidFile(qpath(path));
+    const auto loaded = edid::loadEdidFile(filePath(path));
     if (!loaded.ok) {
         error = loaded.error.toStdString();
         return std::nullopt;
@@ -471,16 +448,15 @@ int edidRead(Environment& env, const Args& args) {
         env.out << text;
         return kOk;
     }
-    std::string error;
     if (endsWith(out->second, ".bin")) {
         edid::EdidImage image{};
         edid::parseEdidText(text, image);
-        const auto saved = edid::saveEdidFile(qpath(out->second), image);
+        const auto saved = edid::saveEdidFile(filePath(out->second), image);
         if (!saved.ok) {
             return box.refused("write " + out->second, saved.error.toStdString(), kBoxFailed);
         }
-    } else if (!writeWholeFile(out->second, text, error)) {
-        return box.refused("write " + out->second, error, kBoxFailed);
+    } else if (const auto saved = fileio::saveFile(filePath(out->second), text); !saved.ok) {
+        return box.refused("write " + out->second, saved.error, kBoxFailed);
     }
     return kOk;
 }
@@ -720,32 +696,68 @@ int configExport(Environment& env, const Args& args) {
         return kBoxFailed;
     }
     const std::uint8_t pcb = box.commands().readPcbRevision();
-    const auto snapshot = config::readSnapshot(box.commands());
-    if (!snapshot) {
-        return box.failed(action);
-    }
-    const boxlink::PageReads pages = config::readExportPages(box.commands());
-    std::array<std::string, 4> edids;
-    if (pages.lastRead) {
-        constexpr edid::EdidSource kOrder[] = {edid::EdidSource::Rx0, edid::EdidSource::Rx1,
-                                               edid::EdidSource::Tx0, edid::EdidSource::Tx1};
+    std::string failedRead;
+    const auto snapshot = config::readSnapshot(box.commands(), &failedRead);
+    config::ExportResult exported;
+    if (snapshot) {
         edid::BoxAccess access{box.commands(), box, box.clock(), nullptr};
-        for (std::size_t i = 0; i < 4; ++i) {
-            // A read that fails part-way leaves the lines it read.
-            edid::readEdid(access, kOrder[i], edids[i]);
-        }
+        exported = config::exportConfig(
+            box.commands(), *snapshot, pcb, env.now ? env.now() : config::LocalTime{},
+            [&access](std::string_view name, std::string& text) {
+                return edid::readEdid(access, *edid::sourceByName(name), text);
+            });
     }
-    const std::string text = config::configFileText(
-        {env.now ? env.now() : config::LocalTime{}, pages, pcb, edids, *snapshot});
-    std::string error;
-    if (!writeWholeFile(path, text, error)) {
-        return box.refused(action, error, kBoxFailed);
+    // A script trusts the exit status: a file with any part missing is not
+    // written, and an existing one stays as it was.
+    if (failedRead.empty()) {
+        failedRead = exported.failedRead;
     }
-    if (!pages.lastRead) {
-        return box.failed(action);
+    if (!failedRead.empty()) {
+        return box.refused(action,
+                           std::string(boxlink::describeFailure(box.link().lastFailure())) +
+                               " (reading " + failedRead + ")",
+                           kBoxFailed);
+    }
+    if (const auto saved = fileio::saveFile(filePath(path), exported.text); !saved.ok) {
+        return box.refused(action, saved.error, kBoxFailed);
     }
     return kOk;
 }
+
+// The command line's view of an import: a progress line on a terminal, and
+// each line the box did not take on standard error.
+class CliImportView final : public config::ImportView {
+public:
+    CliImportView(Environment& env, Session& box, const std::string& path)
+        : env_(env), box_(box), path_(path) {}
+    ~CliImportView() override {
+        if (env_.progressOnTerminal) {
+            env_.err << '\n';
+        }
+    }
+    void reading(std::size_t number, std::size_t total) override {
+        if (env_.progressOnTerminal) {
+            env_.err << "\rImporting " << path_ << ": line " << number << " of " << total
+                     << std::flush;
+        }
+    }
+    void applied(std::size_t number, std::size_t, const config::KeyValue& line,
+                 bool ok) override {
+        if (ok) {
+            return;
+        }
+        if (env_.progressOnTerminal) {
+            env_.err << '\n';
+        }
+        env_.err << "Can't apply line " << number << " (" << line.key << ' ' << line.value
+                 << "): " << boxlink::describeFailure(box_.link().lastFailure()) << '\n';
+    }
+
+private:
+    Environment& env_;
+    Session& box_;
+    const std::string& path_;
+};
 
 int configImport(Environment& env, const Args& args) {
     int code = kOk;
@@ -755,12 +767,7 @@ int configImport(Environment& env, const Args& args) {
     const std::string& path = args.words[0];
     const std::string action = "import " + path;
     Session box(env);
-    std::string error;
-    const auto file = readWholeFile(path, error);
-    if (!file) {
-        return box.refused(action, error);
-    }
-    const auto read = config::readConfigText(*file, config::isImportedKey);
+    const config::ReadFile read = config::readConfigFile(filePath(path));
     if (!read.refusal.empty()) {
         return box.refused(action, read.refusal);
     }
@@ -771,55 +778,10 @@ int configImport(Environment& env, const Args& args) {
     if (!snapshot) {
         return box.failed(action);
     }
-    const std::size_t total = read.lines.size();
     int failures = 0;
-    for (std::size_t i = 0; i < total; ++i) {
-        if (env.progressOnTerminal) {
-            env.err << "\rImporting " << path << ": line " << i + 1 << " of " << total
-                    << std::flush;
-        }
-        if (!read.lines[i]) {
-            continue;
-        }
-        const config::ImportAction a = config::importLine(*read.lines[i], *snapshot);
-        bool ok = true;
-        switch (a.kind) {
-            case config::ImportAction::None:
-                continue;
-            case config::ImportAction::WriteRegister:
-                ok = box.commands().writeRegister(a.reg, a.value);
-                break;
-            case config::ImportAction::SendOsdParams:
-                ok = packets::sendOsdParams(box.link(), snapshot->osd).sent();
-                break;
-            case config::ImportAction::SendOsdText:
-                // An empty text is not sent, as in the window.
-                ok = snapshot->osdText.text.empty() ||
-                     packets::sendOsdText(box.link(), snapshot->osdText).sent();
-                break;
-            case config::ImportAction::SendScaler:
-                ok = packets::sendScalerPort(box.link(), a.port,
-                                             snapshot->scaler[static_cast<std::size_t>(a.port)])
-                         .sent();
-                break;
-            case config::ImportAction::SendMacros:
-                ok = packets::sendMacros(box.link(), snapshot->macros).sent();
-                break;
-        }
-        if (!ok) {
-            ++failures;
-            if (env.progressOnTerminal) {
-                env.err << '\n';
-            }
-            env.err << "Can't apply line " << i + 1 << " (" << read.lines[i]->key << ' '
-                    << read.lines[i]->value
-                    << "): " << boxlink::describeFailure(box.link().lastFailure()) << '\n';
-        }
-        // The box takes a moment for each setting it is sent.
-        box.clock().sleepMs(100);
-    }
-    if (env.progressOnTerminal) {
-        env.err << '\n';
+    {
+        CliImportView view(env, box, path);
+        failures = config::importConfig(read, *snapshot, box.commands(), box.clock(), view);
     }
     if (failures != 0) {
         return box.refused(action, std::to_string(failures) + " lines were not applied",
@@ -848,13 +810,7 @@ int configDiff(Environment& env, const Args& args) {
     const std::string action = "compare " + path;
     Session box(env);
     const auto load = [&](const std::string& p, config::ReadFile& read) {
-        std::string error;
-        const auto file = readWholeFile(p, error);
-        if (!file) {
-            box.refused("compare " + p, error);
-            return false;
-        }
-        read = config::readConfigText(*file, config::isImportedKey);
+        read = config::readConfigFile(filePath(p));
         if (!read.refusal.empty()) {
             box.refused("compare " + p, read.refusal);
             return false;

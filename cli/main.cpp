@@ -3,13 +3,17 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <clocale>
 #include <ctime>
 #include <iostream>
 
 #include "cli/Cli.h"
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);  // file names in the locale's encoding
+    QCoreApplication app(argc, argv);
+    // The application object takes the user's locale; numbers in texts and
+    // files keep their full stop.
+    std::setlocale(LC_NUMERIC, "C");
     std::vector<std::string> args(argv + 1, argv + argc);
     auto library = usb::createLibrary();
     cli::Environment env{

@@ -1,7 +1,5 @@
 #include "edid/File.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "edid/Parse.h"
@@ -60,51 +58,31 @@ EdidFileContent edidFileContent(std::span<const std::uint8_t> bytes) {
     return content;
 }
 
-LoadResult loadEdidFile(const QString& path) {
+LoadResult loadEdidFile(const fileio::Path& path) {
     LoadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    const fileio::ReadResult read = fileio::readFile(path, kMaxFileSize, "an EDID file");
+    if (!read.ok) {
+        result.error = QString::fromStdString(read.error);
         return result;
     }
-    const QByteArray bytes = file.read(static_cast<qint64>(kMaxFileRead));
-    if (bytes.isEmpty() && file.error() != QFileDevice::NoError) {
-        result.error = file.errorString();
-        return result;
-    }
-    result.content =
-        edidFileContent(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                  static_cast<std::size_t>(bytes.size())));
+    result.content = edidFileContent(std::span(
+        reinterpret_cast<const std::uint8_t*>(read.bytes.data()), read.bytes.size()));
     result.ok = true;
     return result;
 }
 
+LoadResult loadEdidFile(const QString& path) {
+    return loadEdidFile(fileio::Path::fromQt(path));
+}
+
+SaveResult saveEdidFile(const fileio::Path& path, const EdidImage& image) {
+    const fileio::SaveResult saved = fileio::saveFile(
+        path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+    return {saved.ok, QString::fromStdString(saved.error)};
+}
+
 SaveResult saveEdidFile(const QString& path, const EdidImage& image) {
-    SaveResult result;
-    QSaveFile file(path);
-    // Unbuffered, so that every write reports what reached the file: a short
-    // write at commit time would otherwise pass as success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        result.error = file.errorString();
-        return result;
-    }
-    const auto* data = reinterpret_cast<const char*>(image.data());
-    const auto size = static_cast<qint64>(image.size());
-    for (qint64 done = 0; done < size;) {
-        const qint64 written = file.write(data + done, size - done);
-        if (written <= 0) {
-            result.error = file.errorString();
-            file.cancelWriting();
-            return result;
-        }
-        done += written;
-    }
-    if (!file.commit()) {
-        result.error = file.errorString();
-        return result;
-    }
-    result.ok = true;
-    return result;
+    return saveEdidFile(fileio::Path::fromQt(path), image);
 }
 
 }  // namespace edid

@@ -1,6 +1,6 @@
 // EDID files: 256 raw bytes, or on load also a hexadecimal text such as the
-// reads write (16 lines of 16 values). Saving goes through a temporary file
-// that replaces the target only once every byte is written.
+// reads write (16 lines of 16 values). Saving goes through the careful save
+// of fileio/, loading through its bounded read.
 #pragma once
 
 #include <QString>
@@ -11,11 +11,15 @@
 #include <string_view>
 
 #include "edid/Image.h"
+#include "fileio/Files.h"
 
 namespace edid {
 
 // A load looks at no more than the first 1024 bytes of a file.
 inline constexpr std::size_t kMaxFileRead = 1024;
+// A longer file (or a device, or a pipe that goes on) is refused: no EDID
+// file, in any of its text forms, comes near it.
+inline constexpr std::size_t kMaxFileSize = 64 * 1024;
 // The file name a save proposes.
 inline constexpr char kDefaultFileName[] = "VORTILAN2_edid0.bin";
 
@@ -46,6 +50,7 @@ struct LoadResult {
     EdidFileContent content;
     QString error;  // the file's error text when ok is false
 };
+LoadResult loadEdidFile(const fileio::Path& path);
 LoadResult loadEdidFile(const QString& path);
 
 struct SaveResult {
@@ -53,6 +58,7 @@ struct SaveResult {
     QString error;  // the file's error text when ok is false
 };
 // Writes the 256 bytes raw. A failed save leaves an existing file as it was.
+SaveResult saveEdidFile(const fileio::Path& path, const EdidImage& image);
 SaveResult saveEdidFile(const QString& path, const EdidImage& image);
 
 }  // namespace edid

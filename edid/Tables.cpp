@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "status/Printf.h"
+
 namespace edid {
 namespace {
 
@@ -329,13 +331,10 @@ double refreshHz(const VideoFormat& format) {
 }
 
 std::string formatName(int hActive, int vActive, bool interlaced, double refresh) {
-    char rate[32];
     const double rounded = std::round(refresh);
-    if (std::fabs(refresh - rounded) < 0.005) {
-        std::snprintf(rate, sizeof rate, "%.0f", rounded);
-    } else {
-        std::snprintf(rate, sizeof rate, "%.2f", refresh);
-    }
+    const std::string rate = std::fabs(refresh - rounded) < 0.005
+                                 ? boxstatus::printfText("%.0f", rounded)
+                                 : boxstatus::printfText("%.2f", refresh);
     return std::to_string(hActive) + "x" + std::to_string(vActive) + (interlaced ? "i" : "p") +
            rate;
 }

@@ -242,6 +242,7 @@ private:
     config::Snapshot configSnapshot() const;
     void showConfigSnapshot(const config::Snapshot& snapshot);
     std::vector<QObject*> scalerWidgets() const;
+    class ConfigImportView;  // the import's progress in the status bar
 
     // EDID work of the slots (MainWindow_edid.cpp).
     edid::BoxAccess edidAccess();

@@ -1,5 +1,6 @@
 // fpga-update: writes FPGA and OSD images into the VORTILAN2's SPI flash.
 #include <QApplication>
+#include <clocale>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +11,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The application object takes the user's locale; the progress lines
+    // keep their full stop.
+    std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setApplicationName(QStringLiteral("fpga-update"));
 
     // Image files are looked for in the working directory, then beside the program.
