@@ -695,8 +695,11 @@ int configExport(Environment& env, const Args& args) {
     if (!box.open(action)) {
         return kBoxFailed;
     }
-    const std::uint8_t pcb = box.commands().readPcbRevision();
     std::string failedRead;
+    const std::uint8_t pcb = box.commands().readPcbRevision();
+    if (box.link().lastFailure() != boxlink::LinkFailure::None) {
+        failedRead = config::readFailure(box.link(), "the PCB revision");
+    }
     const auto snapshot = config::readSnapshot(box.commands(), &failedRead);
     config::ExportResult exported;
     if (snapshot) {
@@ -713,10 +716,7 @@ int configExport(Environment& env, const Args& args) {
         failedRead = exported.failedRead;
     }
     if (!failedRead.empty()) {
-        return box.refused(action,
-                           std::string(boxlink::describeFailure(box.link().lastFailure())) +
-                               " (reading " + failedRead + ")",
-                           kBoxFailed);
+        return box.refused(action, failedRead, kBoxFailed);
     }
     if (const auto saved = fileio::saveFile(filePath(path), exported.text); !saved.ok) {
         return box.refused(action, saved.error, kBoxFailed);

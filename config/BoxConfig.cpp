@@ -17,13 +17,17 @@ std::string pageName(std::uint8_t page) {
     return "register page " + std::to_string(page);
 }
 
+std::string pageFailure(boxlink::BoxCommands& commands, std::uint8_t page) {
+    return readFailure(commands.link(), pageName(page));
+}
+
 boxstatus::Bytes readPage(boxlink::BoxCommands& commands, boxlink::Answer& buffer,
                           std::uint8_t page, std::uint8_t length, std::string* failedRead) {
     buffer.fill(0);
     if (!commands.readRegisterPage(page, buffer, length)) {
         buffer.fill(0);
         if (failedRead != nullptr && failedRead->empty()) {
-            *failedRead = pageName(page);
+            *failedRead = pageFailure(commands, page);
         }
         return {};
     }
@@ -44,10 +48,6 @@ int presetIndex(const std::array<std::uint8_t, N>& codes, std::uint8_t code) {
 
 }  // namespace
 
-boxlink::PageReads readExportPages(boxlink::BoxCommands& commands) {
-    return boxlink::readPages(commands, kExportPageReads);
-}
-
 std::string configFileText(const ExportInput& in) {
     std::string text = headerLines(in.time);
     if (!in.pages.lastRead) {
@@ -62,14 +62,30 @@ std::string configFileText(const ExportInput& in) {
     return text;
 }
 
+std::string readFailure(const boxlink::UsbLink& link, std::string_view what) {
+    const boxlink::LinkFailure failure = link.lastFailure();
+    std::string text = failure != boxlink::LinkFailure::None ? boxlink::describeFailure(failure)
+                                                              : "a wrong answer from the box";
+    return text + " (reading " + std::string(what) + ")";
+}
+
 ExportResult exportConfig(boxlink::BoxCommands& commands, const Snapshot& snapshot,
                           std::uint8_t pcbRevision, const LocalTime& time,
                           const EdidReader& readEdid) {
     ExportResult result;
-    const boxlink::PageReads pages = readExportPages(commands);
-    for (const PageRead& read : kExportPageReads) {
-        if (pages.lengths[read.page] == 0 && result.failedRead.empty()) {
-            result.failedRead = pageName(read.page);
+    // The pages are read within one guard: the first failure is the one to tell.
+    boxlink::PageReads pages;
+    {
+        const boxlink::UsbLink::SilenceGuard guard(commands.link());
+        for (const PageRead& read : kExportPageReads) {
+            const boxlink::PageRead one[] = {read};
+            const boxlink::PageReads got = boxlink::readPages(commands, one);
+            pages.buffers[read.page] = got.buffers[read.page];
+            pages.lengths[read.page] = got.lengths[read.page];
+            pages.lastRead = got.lastRead;
+            if (!got.lastRead && result.failedRead.empty()) {
+                result.failedRead = pageFailure(commands, read.page);
+            }
         }
     }
     result.interrupted = !pages.lastRead;
@@ -79,7 +95,8 @@ ExportResult exportConfig(boxlink::BoxCommands& commands, const Snapshot& snapsh
         static_assert(kNames.size() == kEdidHeadings.size());
         for (std::size_t i = 0; i < kNames.size(); ++i) {
             if (!readEdid(kNames[i], edids[i]) && result.failedRead.empty()) {
-                result.failedRead = "the " + std::string(kEdidHeadings[i].substr(1));
+                result.failedRead =
+                    readFailure(commands.link(), "the " + std::string(kEdidHeadings[i].substr(1)));
             }
         }
     }
@@ -161,7 +178,7 @@ std::optional<Snapshot> readSnapshot(boxlink::BoxCommands& commands, std::string
     if (!commands.readStatusBlock(status, boxstatus::kStatusLength) ||
         status[0] != boxstatus::kStatusEcho) {
         if (failedRead != nullptr) {
-            *failedRead = "the status block";
+            *failedRead = readFailure(commands.link(), "the status block");
         }
         return std::nullopt;
     }

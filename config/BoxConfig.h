@@ -24,11 +24,6 @@ namespace config {
 // The version text that the file names as its writer.
 inline constexpr char kGuiVersionText[] = "GUI: 2.34";
 
-// The register pages of an export's status section (kExportPageReads). When
-// the box did not answer the last read, the file holds the interruption text
-// instead of the status and settings sections.
-boxlink::PageReads readExportPages(boxlink::BoxCommands& commands);
-
 struct ExportInput {
     LocalTime time;
     const boxlink::PageReads& pages;
@@ -45,10 +40,13 @@ std::string configFileText(const ExportInput& input);
 // "rx1", "tx0", "tx1"); a read that fails part-way leaves the lines it read.
 using EdidReader = std::function<bool(std::string_view name, std::string& hexText)>;
 
+// Why a read failed: "no answer from the box (reading register page 19)".
+std::string readFailure(const boxlink::UsbLink& link, std::string_view what);
+
 struct ExportResult {
     std::string text;  // the whole file
-    // The first read that failed ("register page 19", "the TX0 EDID"); empty
-    // when every read succeeded.
+    // The first read that failed and why, as readFailure says it; empty when
+    // every read succeeded.
     std::string failedRead;
     // The box did not answer the last page read: the text holds the header
     // and the interruption text only.
@@ -96,7 +94,7 @@ int importConfig(const ReadFile& file, Snapshot& snapshot, boxlink::BoxCommands&
 // The register pages that a window reads at start-up for the settings a file
 // carries, and the status block; a program without a window takes its
 // snapshot from them. Nothing when the status block could not be read;
-// failedRead, when given, names the first page that could not be read.
+// failedRead, when given, tells the first read that failed (readFailure).
 std::optional<Snapshot> readSnapshot(boxlink::BoxCommands& commands,
                                      std::string* failedRead = nullptr);
 

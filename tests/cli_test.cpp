@@ -1,5 +1,7 @@
 // The command line against the emulated box: each command's traffic and
 // output, its exit status, and what it says when it cannot do its work.
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,9 +10,12 @@
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <clocale>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "cli/Cli.h"
@@ -18,6 +23,7 @@
 #include "edid/Image.h"
 #include "emulator/Box.h"
 #include "tests/support/EmulatedBox.h"
+#include "tests/support/FileLimits.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/ScriptedLibrary.h"
 #include "usb/UsbLibrary.h"
@@ -338,6 +344,144 @@ TEST_F(CliTest, ConfigImportAppliesAFileAndRefusesOtherFiles) {
     EXPECT_TRUE(box_.requests().empty());
 }
 
+// An export that a silent box interrupts, before or part-way: the exit status
+// says so, and an existing file stays as it was (or no file appears).
+struct InterruptCase {
+    const char* name;
+    int answered;  // answers the box gives before it goes silent
+    bool oldFile;
+};
+
+void PrintTo(const InterruptCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliExportInterrupted : public CliTest, public ::testing::WithParamInterface<InterruptCase> {};
+
+TEST_P(CliExportInterrupted, KeepsTheOldFileAndExits1) {
+    const InterruptCase& c = GetParam();
+    const std::string file = path("box.txt");
+    const std::string old = "InputPort swap\n";
+    if (c.oldFile) {
+        writeFile(file, old);
+    }
+    if (c.answered > 0) {
+        box_.server().addFault({emu::Fault::kDelay, c.answered, 0});
+    }
+    box_.server().addFault({emu::Fault::kNoAnswer, 100000, 0});
+    const Result r = run({"config", "export", file});
+    EXPECT_EQ(r.code, 1);
+    const std::string said = "Can't export the box to " + file + ": no answer from the box (reading ";
+    EXPECT_EQ(r.err.substr(0, said.size()), said) << r.err;
+    EXPECT_EQ(std::filesystem::exists(file), c.oldFile);
+    if (c.oldFile) {
+        EXPECT_EQ(readFile(file), old);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, CliExportInterrupted,
+    ::testing::Values(InterruptCase{"AtTheFirstRead", 0, true},
+                      InterruptCase{"InTheRegisterPages", 20, true},
+                      InterruptCase{"InTheEdids", 40, true},
+                      InterruptCase{"WithoutAFileWritesNone", 20, false}),
+    [](const ::testing::TestParamInfo<InterruptCase>& p) { return std::string(p.param.name); });
+
+// Endless or oversized inputs are refused with a reason, in bounded memory,
+// before the box is asked anything.
+struct EndlessCase {
+    const char* name;
+    std::vector<std::string> args;  // "FIFO" stands for an endless FIFO
+    const char* says;
+};
+
+void PrintTo(const EndlessCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliEndlessInput : public CliTest, public ::testing::WithParamInterface<EndlessCase> {};
+
+TEST_P(CliEndlessInput, IsRefusedAtItsBound) {
+    const EndlessCase& c = GetParam();
+    const testing_support::EndlessFifo fifo(path("fifo"));
+    std::vector<std::string> args = c.args;
+    for (std::string& a : args) {
+        if (a == "FIFO") {
+            a = fifo.path();
+        }
+    }
+    box_.clearTrace();
+    const Result r = run(args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_TRUE(box_.requests().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, CliEndlessInput,
+    ::testing::Values(
+        EndlessCase{"ImportZeros",
+                    {"config", "import", "/dev/zero"},
+                    ": it holds more than 256 KiB, too much for a configuration file"},
+        EndlessCase{"ImportRandom",
+                    {"config", "import", "/dev/urandom"},
+                    "too much for a configuration file"},
+        EndlessCase{"ImportFifo", {"config", "import", "FIFO"}, "too much for a configuration file"},
+        EndlessCase{"DiffZeros", {"config", "diff", "/dev/zero"}, "too much for a configuration file"},
+        EndlessCase{"DecodeZeros",
+                    {"edid", "decode", "/dev/zero"},
+                    ": it holds more than 64 KiB, too much for an EDID file"},
+        EndlessCase{"DecodeFifo", {"edid", "decode", "FIFO"}, "too much for an EDID file"}),
+    [](const ::testing::TestParamInfo<EndlessCase>& p) { return std::string(p.param.name); });
+
+// Names are bytes: one that is not UTF-8 is read and written as it is.
+TEST_F(CliTest, FileNamesThatAreNotUtf8PassThroughUnchanged) {
+    const std::string in = path("name_\xff\xfe.txt");
+    writeFile(in, "# mine\nLogoLed off\n");
+    box_.clearTrace();
+    const Result imported = run({"config", "import", in});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    EXPECT_EQ(writes(), (std::vector<Bytes>{reg(50, 0)}));
+
+    const std::string out = path("exp_\xff.txt");
+    const std::string tv = path("tv_\xfe.txt");
+    ASSERT_EQ(run({"config", "export", out}).code, 0);
+    ASSERT_EQ(run({"edid", "read", "tx0", "-o", tv}).code, 0);
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+        names.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"name_\xff\xfe.txt", "exp_\xff.txt", "tv_\xfe.txt"}));
+    EXPECT_NE(readFile(out).find("LogoLed off\n"), std::string::npos);
+}
+
+// Numbers keep their full stop under a comma-decimal locale, in the file
+// both ways and in the texts.
+class CliLocale : public CliTest {
+protected:
+    void SetUp() override {
+        ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
+            << "the locale de_DE.UTF-8 is missing: run scripts/deps.sh";
+        ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+    }
+    void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+TEST_F(CliLocale, FilesAndTextsKeepTheFullStop) {
+    writeFile(path("macro.txt"), "JvcMacro3 1\nJvcMacro45 2.5000\nJvcMacro38 0\n");
+    ASSERT_EQ(run({"config", "import", path("macro.txt")}).code, 0);
+    ASSERT_EQ(run({"config", "export", path("box.txt")}).code, 0);
+    EXPECT_NE(readFile(path("box.txt")).find("\nJvcMacro45 2.5000\n"), std::string::npos)
+        << readFile(path("box.txt"));
+
+    const Result status = run({"status"});
+    EXPECT_NE(status.out.find("[0.1700, 0.7970]"), std::string::npos) << status.out;
+
+    const Result decoded = run({"edid", "decode", VORTILAN2_SOURCE_DIR "/emulator/edids/lg-oled-cx-hdmi.bin"});
+    EXPECT_NE(decoded.out.find("594.000 MHz"), std::string::npos) << decoded.out;
+    EXPECT_EQ(decoded.out.find("594,000"), std::string::npos);
+}
+
 // ---- Failures ------------------------------------------------------------------------
 
 TEST_F(CliTest, ASilentBoxGivesExitStatus1AndSaysSo) {
@@ -397,6 +541,98 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"status", "extra"}, 2, "err", "too many arguments"}));
 
 #ifdef VORTILAN2_CLI_PROGRAM
+// The program run in a child: through VORTILAN2_EMULATOR, with an optional
+// locale and an optional file size limit (SIGXFSZ ignored, as a nearly full
+// disk cuts a write short).
+Result runProgram(const std::string& socket, const std::vector<std::string>& args,
+                  const std::string& folder, const char* locale = nullptr,
+                  std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+    const std::string outFile = folder + "/program.out";
+    const std::string errFile = folder + "/program.err";
+    std::vector<std::string> env = {"VORTILAN2_EMULATOR=" + socket, "PATH=/usr/bin:/bin"};
+    if (locale != nullptr) {
+        env.push_back(std::string("LC_ALL=") + locale);
+    }
+    std::vector<std::string> argv = {VORTILAN2_CLI_PROGRAM};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> argvp;
+    for (std::string& a : argv) {
+        argvp.push_back(a.data());
+    }
+    argvp.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : env) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        if (fileSizeLimit) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = *fileSizeLimit;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        ::execve(argvp[0], argvp.data(), envp.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outFile), readFile(errFile)};
+}
+
+TEST_F(CliTest, TheProgramUnderACommaLocaleWritesAndShowsFullStops) {
+    writeFile(path("macro.txt"), "JvcMacro3 1\nJvcMacro45 2.5000\nJvcMacro38 0\n");
+    const std::string socket = box_.socketPath();
+    const char* german = "de_DE.UTF-8";
+    ASSERT_EQ(runProgram(socket, {"config", "import", path("macro.txt")}, dir_.path(), german).code, 0);
+    ASSERT_EQ(runProgram(socket, {"config", "export", path("box.txt")}, dir_.path(), german).code, 0);
+    EXPECT_NE(readFile(path("box.txt")).find("\nJvcMacro45 2.5000\n"), std::string::npos);
+    const Result status = runProgram(socket, {"status"}, dir_.path(), german);
+    EXPECT_NE(status.out.find("[0.1700, 0.7970]"), std::string::npos) << status.out;
+}
+
+// Every file the program writes: cut short by the file size limit, the old
+// file stays byte for byte and the program says why, with exit status 1.
+struct LimitedWrite {
+    const char* name;
+    std::vector<std::string> args;  // FILE stands for the file written
+    const char* file;
+    rlim_t limit;
+};
+
+void PrintTo(const LimitedWrite& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliLimitedWrite : public CliTest, public ::testing::WithParamInterface<LimitedWrite> {};
+
+TEST_P(CliLimitedWrite, KeepsTheOldFileAndSaysWhy) {
+    const LimitedWrite& c = GetParam();
+    const std::string file = path(c.file);
+    const std::string old(40, 'o');
+    writeFile(file, old);
+    std::vector<std::string> args = c.args;
+    std::replace(args.begin(), args.end(), std::string("FILE"), file);
+    const Result r = runProgram(box_.socketPath(), args, dir_.path(), nullptr, c.limit);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(": File too large"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(file), old);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, CliLimitedWrite,
+    ::testing::Values(
+        LimitedWrite{"ConfigExport", {"config", "export", "FILE"}, "box.txt", 4096},
+        LimitedWrite{"EdidText", {"edid", "read", "tx0", "-o", "FILE"}, "tv.txt", 100},
+        LimitedWrite{"BinaryEdid", {"edid", "read", "tx0", "-o", "FILE"}, "tv.bin", 100}),
+    [](const ::testing::TestParamInfo<LimitedWrite>& p) { return std::string(p.param.name); });
+
 // The program itself: found through VORTILAN2_EMULATOR, exit status and output.
 TEST_F(CliTest, TheProgramFindsTheEmulatedBox) {
     const std::string out = path("out.txt");
