@@ -27,6 +27,7 @@
 #include "emulator/Edid.h"
 #include "qt/MainWindow.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/support/FileLimits.h"
 #include "tests/support/ManualClock.h"
 #include "ui_VortilanForm.h"
 
@@ -761,6 +762,22 @@ TEST_F(GuiEdidFileTest, UnreadableFileIsNamedWithTheReason) {
     EXPECT_GT(dialogs_.shown[1].text.size(), 18 + missing.size() + 2);
     EXPECT_EQ(editor(), QStringLiteral("kept"));
     EXPECT_TRUE(messages_.empty());
+}
+
+// Inputs without end are refused at the bound, with the reason, and change nothing.
+TEST_F(GuiEdidFileTest, EndlessInputsAreRefusedWithTheReason) {
+    const testing_support::EndlessFifo fifo(path("fifo").toStdString());
+    for (const QString& input : {QStringLiteral("/dev/zero"), QString::fromStdString(fifo.path())}) {
+        setEditor("kept");
+        resetRecords();
+        EXPECT_FALSE(load(input));
+        ASSERT_EQ(dialogs_.shown.size(), 2u);
+        EXPECT_EQ(dialogs_.shown[1].text,
+                  QStringLiteral("Cannot read file %1:\nit holds more than 64 KiB, too much for "
+                                 "an EDID file.")
+                      .arg(input));
+        EXPECT_EQ(editor(), QStringLiteral("kept"));
+    }
 }
 
 TEST_F(GuiEdidFileTest, SaveAfterLoadOfARawFileWritesItsFirst256Bytes) {
