@@ -302,6 +302,52 @@ TEST_F(CliTest, EdidWriteUploadsIntoTheTableAndChecksTheChecksums) {
     EXPECT_EQ(table4[20], sink[20]);
 }
 
+// 256 zeros add up right in both blocks but are no EDID: refused unless forced.
+TEST_F(CliTest, EdidWriteRefusesAnImageWithoutTheHeaderUnlessForced) {
+    writeFile(path("zeros.bin"), std::string(256, '\0'));
+    const auto before = box_.server().withBox([](emu::Box& b) { return *b.table(5); });
+    struct Case {
+        std::vector<std::string> extra;
+        int code;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{}, 2, "does not begin with the EDID header 00 FF FF FF FF FF FF 00 (--force"},
+        {{"--force"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        box_.clearTrace();
+        std::vector<std::string> args = {"edid", "write", "5", path("zeros.bin")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const Result r = run(args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        const auto table = box_.server().withBox([](emu::Box& b) { return *b.table(5); });
+        EXPECT_EQ(writes().empty(), c.code != 0);
+        if (c.code == 0) {
+            EXPECT_EQ(table, emu::Edid{});
+        } else {
+            EXPECT_EQ(table, before);
+        }
+    }
+}
+
+// A chunk that fails twice ends the upload: no commit, the old table stays.
+TEST_F(CliTest, EdidWriteWithAChunkFailingTwiceCommitsNothing) {
+    const auto sink = box_.server().withBox([](emu::Box& b) { return *b.sink(1); });
+    const auto before = box_.server().withBox([](emu::Box& b) { return *b.table(3); });
+    writeFile(path("good.bin"), std::string(sink.begin(), sink.end()));
+    box_.server().addFault({emu::Fault::kWrongEcho, 2, 0});
+    box_.clearTrace();
+    const Result r = run({"edid", "write", "3", path("good.bin")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+              "Can't write EDID table 3: Error Writing EDID values. (the box gave an unexpected "
+              "answer); the table keeps its old content\n");
+    EXPECT_EQ(writes().size(), 2u);  // the first chunk twice
+    EXPECT_EQ(box_.server().withBox([](emu::Box& b) { return *b.table(3); }), before);
+}
+
 // ---- Configuration files -------------------------------------------------------------
 
 TEST_F(CliTest, ConfigDiffBetweenTwoStatesNamesTheKeysThatDiffer) {

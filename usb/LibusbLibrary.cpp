@@ -64,6 +64,8 @@ int statusOf(int libusbError, int otherwise) {
         case LIBUSB_ERROR_NO_DEVICE:
         case LIBUSB_ERROR_NOT_FOUND:
             return DeviceNotFound;
+        case LIBUSB_ERROR_ACCESS:
+            return AccessDenied;
         default:
             return otherwise;
     }

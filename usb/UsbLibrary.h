@@ -25,8 +25,16 @@ enum Status : int {
     DeviceIoFailed = 0x08,
     ReadTimedOut = 0x0D,
     WriteTimedOut = 0x0E,
+    // The device is there, but this user may not open it (no udev rule, a
+    // socket without write permission).
+    AccessDenied = 0x20,
     DeviceNotFound = 0xFF,
 };
+
+// What to tell a user whose box answered AccessDenied.
+inline constexpr char kAccessDeniedText[] =
+    "this user may not open the VORTILAN2; install the udev rule of the README "
+    "(udev/70-vortilan2.rules)";
 
 // Options of getProductString.
 enum StringOption : std::uint32_t {
