@@ -1,5 +1,6 @@
 // The command line against the emulated box: each command's traffic and
 // output, its exit status, and what it says when it cannot do its work.
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 #include "tests/support/EmulatedBox.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/ScriptedLibrary.h"
+#include "usb/SocketLibrary.h"
 #include "usb/UsbLibrary.h"
 
 namespace {
@@ -391,6 +393,10 @@ TEST_F(CliTest, ASilentBoxGivesExitStatus1AndSaysSo) {
     const Result r = run({"get", "InputPort"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Can't read InputPort: no answer from the box\n");
+    // Also when the exchange that fails is not the one that met the silence.
+    const Result edid = run({"edid", "read", "tx0"});
+    EXPECT_EQ(edid.code, 1);
+    EXPECT_EQ(edid.err, "Can't read the TV EDID: no answer from the box\n");
 }
 
 TEST_F(CliTest, NoBoxAndABoxInUseAreToldApart) {
@@ -406,6 +412,49 @@ TEST_F(CliTest, NoBoxAndABoxInUseAreToldApart) {
     EXPECT_NE(busy.err.find("in use by"), std::string::npos) << busy.err;
     EXPECT_NE(busy.err.find("(process " + std::to_string(::getpid()) + ")"), std::string::npos);
     box_.library().close(held);
+}
+
+// The box's socket exists, but this user may not open it (a real box
+// without the udev rule answers the same): say so and point to the rule.
+// Run in a child process that is not allowed to connect: as another user
+// when the tests run as root, else with the socket's permissions taken away.
+TEST_F(CliTest, ABoxThisUserMayNotOpenIsToldAsSuch) {
+    const bool root = ::geteuid() == 0;
+    if (!root) {
+        ASSERT_EQ(::chmod(box_.socketPath().c_str(), 0), 0);
+    }
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(3);
+        }
+        auto library = usb::createSocketLibrary({box_.socketPath()});
+        const Result r = runOn(*library, {"get", "InputPort"});
+        const std::string report = std::to_string(r.code) + " " + r.err;
+        const ssize_t written = ::write(pipeFds[1], report.data(), report.size());
+        ::_exit(written == static_cast<ssize_t>(report.size()) ? 0 : 4);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char chunk[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) {
+        report.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (!root) {
+        ::chmod(box_.socketPath().c_str(), 0755);
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(report,
+              "1 Can't read InputPort: this user may not open the VORTILAN2; install the udev "
+              "rule of the README (udev/70-vortilan2.rules)\n");
 }
 
 struct UsageCase {

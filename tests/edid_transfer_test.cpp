@@ -145,7 +145,7 @@ const ChunkFaultCase kChunkFaultCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Chunks, EdidUploadFaultTest, ::testing::ValuesIn(kChunkFaultCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(EdidTransferTest, SourcesByNameWithTheirFetchCommands) {
     const std::pair<const char*, std::uint8_t> names[] = {

@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
         ComingAndGoingCase{"EmulatorRestarted",
                            [](gui_test::EmulatedBox& box) { box.server().stop(); },
                            [](gui_test::EmulatedBox& box) { box.restart(); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 // The box goes away in the middle of a poll (after answering one request):
 // the rest of the poll fails at once.

@@ -374,8 +374,12 @@ TEST_F(GuiEdidTest, BoxThatGoesSilentDuringTheReadIsNotWaitedForAgain) {
     EXPECT_EQ(messages_, texts({"Error Reading values"}));
     EXPECT_EQ(editor(), QStringLiteral("untouched"));
     EXPECT_TRUE(window_->edidHexText.empty());
-    // The next read finds the box again.
+    // Until a probe finds the box answering again, no read waits for it.
     withBox([](emu::Box& box) { box.setBusyReads(0); });
+    box_.clearTrace();
+    EXPECT_FALSE(window_->readEdidFromBox(EdidSource::Tx0, true));
+    EXPECT_TRUE(box_.requests().empty());
+    window_->link().clearSilence();  // what an answered probe does
     EXPECT_TRUE(window_->readEdidFromBox(EdidSource::Tx0, true));
 }
 
