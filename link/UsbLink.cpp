@@ -126,6 +126,16 @@ bool UsbLink::checkGone() {
     return true;
 }
 
+bool UsbLink::checkStillThere() {
+    if (!isOpen() || gone_ || linkBusy_ != 0) {
+        return isOpen();
+    }
+    linkBusy_ = 1;
+    const bool there = !checkGone();
+    linkBusy_ = 0;
+    return there;
+}
+
 bool UsbLink::sendProbe(const std::uint8_t* request, std::uint32_t requestLength) {
     if (!isOpen() || gone_ || linkBusy_ != 0) {
         return false;

@@ -63,6 +63,9 @@ public:
     // The box went away during an exchange; the link is closed. Cleared by
     // the next openLink().
     bool boxGone() const { return gone_; }
+    // Outside an exchange: whether the open box is still there; if not, the
+    // link is closed and the LinkUi told, as an exchange would have found.
+    bool checkStillThere();
     // Why the last transact() failed; None after one that succeeded.
     LinkFailure lastFailure() const { return lastFailure_; }
 

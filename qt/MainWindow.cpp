@@ -59,11 +59,17 @@ MainWindow::MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library*
     });
     // A silent box costs one time-out; afterwards probes find out when it answers.
     link_.setKeepSilence(true);
+    // Where the back end hears of boxes coming and going, the window acts at
+    // once; the calls come from another thread and are queued to this one.
+    watchesDevices_ = library_.watchDevices([this] {
+        QMetaObject::invokeMethod(this, [this] { devicesChanged(); }, Qt::QueuedConnection);
+    });
 
     initDevice();
 }
 
 MainWindow::~MainWindow() {
+    library_.watchDevices({});
     delete ui;
     ui = nullptr;
     link_.closeLink();

@@ -80,6 +80,8 @@ public:
     // The box went away (or was never found) and the window looks for it.
     bool boxAway() const { return boxAway_; }
     QTimer* searchTimer() const { return searchTimer_; }
+    // The USB back end tells the window at once when a box comes or goes.
+    bool watchesDevices() const { return watchesDevices_; }
     // Every kSearchIntervalMs while the box is away: finds and opens it
     // without a message box, then reads it into the window again.
     void lookForBox();
@@ -243,6 +245,9 @@ private:
     // start-up readback, one status poll and the timer. The first time also
     // fills the item lists and reads the EDID of input port 0 into the editor.
     void readBoxIntoWindow(bool firstTime);
+    // A box came or went (the back end's hot-plug): look for it now, or
+    // find out whether the open one is still there.
+    void devicesChanged();
     // Starts looking for the box; the signal texts show as not current.
     void startLookingForBox();
     // The signal texts greyed (not current) or not.
@@ -323,4 +328,5 @@ private:
     bool probeSent_ = false;
     // The window was closed while an exchange waited; it closes after it.
     bool closePending_ = false;
+    bool watchesDevices_ = false;
 };

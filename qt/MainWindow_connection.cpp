@@ -96,6 +96,17 @@ void MainWindow::lookForBox() {
     showStatus(kReconnectedText, edid::kNoticeMs);
 }
 
+void MainWindow::devicesChanged() {
+    if (link_.linkBusy()) {
+        return;  // the search timer or the next exchange finds out
+    }
+    if (boxAway_) {
+        lookForBox();
+    } else {
+        link_.checkStillThere();
+    }
+}
+
 void MainWindow::showSignalTextsCurrent(bool current) {
     for (const std::string_view name : signalWidgets()) {
         auto* widget = findChild<QWidget*>(

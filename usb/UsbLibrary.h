@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace usb {
@@ -74,6 +75,16 @@ public:
     // queue is empty, so that callers that poll it in a loop do not spin.
     virtual int checkRxQueue(Handle handle, std::uint32_t* bytesInQueue,
                              std::uint32_t* queueStatus) = 0;
+
+    // Not part of the vendor's contract: where the back end hears at once
+    // that a device with the box's vendor id was attached or removed (libusb's
+    // hot-plug), it calls changed after each, from a thread of its own, and
+    // returns true. Back ends that cannot return false and never call. An
+    // empty function stops the calls; once it returns, none is running.
+    virtual bool watchDevices(std::function<void()> changed) {
+        (void)changed;
+        return false;
+    }
 };
 
 // The back end for this process: emulated boxes when VORTILAN2_EMULATOR is set
