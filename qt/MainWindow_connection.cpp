@@ -2,6 +2,7 @@
 // painting, a silent box that blocks it for one time-out only, and a box that
 // is gone and found again, read back into the window without a restart.
 #include <QApplication>
+#include <QCursor>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTimer>

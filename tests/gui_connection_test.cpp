@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
@@ -217,9 +218,10 @@ TEST_F(GuiConnectionTest, ASilentBoxBlocksOneTimeOutWhileTheWindowPaints) {
     start = clock_.now();
     tick();
     tick();
-    EXPECT_FALSE(window_->readEdidFromBox(edid::EdidSource::Tx0, true));
     EXPECT_EQ(clock_.now() - start, 0u);
     EXPECT_EQ(box_.requests(), (std::vector<Bytes>{kPcbRead, kPcbRead}));
+    EXPECT_FALSE(window_->readEdidFromBox(edid::EdidSource::Tx0, true));
+    EXPECT_EQ(box_.requests().size(), 2u);
     EXPECT_FALSE(window_->boxAway());
 
     // The box answers again: the probe of one tick is seen by the next, which polls.
