@@ -145,6 +145,6 @@ void MainWindow::waitOver() {
     }
     if (closePending_) {
         closePending_ = false;
-        QTimer::singleShot(0, this, &QWidget::close);
+        QTimer::singleShot(0, this, [this] { close(); });
     }
 }
