@@ -483,7 +483,7 @@ std::string hex2(std::uint8_t v) {
 
 int edidWrite(Environment& env, const Args& args) {
     int code = kOk;
-    if (!checkArgs(env, "edid write", args, 2, 2, {"--fix-checksums"}, code)) {
+    if (!checkArgs(env, "edid write", args, 2, 2, {"--fix-checksums", "--force"}, code)) {
         return code;
     }
     const std::string& tableText = args.words[0];
@@ -502,6 +502,9 @@ int edidWrite(Environment& env, const Args& args) {
     auto image = loadImage(path, error);
     if (!image) {
         return box.refused(action, path + ": " + error);
+    }
+    if (!edid::hasEdidHeader(*image) && !args.has("--force")) {
+        return box.refused(action, path + ": " + edid::kNoHeaderText + " (--force uploads it all the same)");
     }
     const auto verdict = edid::checkChecksums(*image);
     if (!verdict.ok()) {
@@ -522,11 +525,15 @@ int edidWrite(Environment& env, const Args& args) {
         return kBoxFailed;
     }
     edid::BoxAccess access{box.commands(), box, box.clock(), nullptr};
-    const bool committed = edid::uploadEdid(access, static_cast<std::uint8_t>(table), *image);
-    const bool chunksOk =
-        std::none_of(box.messages().begin(), box.messages().end(),
-                     [](const std::string& m) { return m == edid::kChunkFailed; });
-    if (!committed || !chunksOk) {
+    if (!edid::uploadEdid(access, static_cast<std::uint8_t>(table), *image)) {
+        const bool chunkFailed = !box.messages().empty() && box.messages().back() == edid::kChunkFailed;
+        if (chunkFailed) {
+            return box.refused(action,
+                               std::string(edid::kChunkFailed) + " (" +
+                                   boxlink::describeFailure(box.link().lastFailure()) +
+                                   "); the table keeps its old content",
+                               kBoxFailed);
+        }
         return box.failed(action);
     }
     return kOk;

@@ -59,10 +59,13 @@ inline constexpr CommandHelp kCommandHelp[] = {
     {"edid decode", "FILE",
      "Shows what an EDID file (raw, or hexadecimal text) says: manufacturer,\n"
      "product, timings, CTA-861 blocks, HDR and Dolby Vision, and both checksums.\n"},
-    {"edid write", "TABLE FILE [--fix-checksums]",
+    {"edid write", "TABLE FILE [--fix-checksums] [--force]",
      "Uploads an EDID file into custom table TABLE (1 to 10; tables 11 to 100\n"
      "are fixed). An EDID whose checksums are wrong is refused unless\n"
-     "--fix-checksums repairs them first.\n"},
+     "--fix-checksums repairs them first; one that does not begin with the EDID\n"
+     "header 00 FF FF FF FF FF FF 00 is refused unless --force. A part the box\n"
+     "does not take is sent once more; if it fails again nothing is committed\n"
+     "and the table keeps its old content.\n"},
     {"edid mode", "automix|fixed|custom TABLE [TOP]|copy-top|copy-bot",
      "Chooses the EDID the box presents: its automatic mix, its fixed EDID, a\n"
      "custom table (TABLE for input port 0; TOP for input port 1, 0 for the\n"

@@ -1,5 +1,7 @@
 #include "edid/Image.h"
 
+#include <algorithm>
+
 namespace edid {
 
 std::uint8_t edidBlockChecksum(std::span<const std::uint8_t, kBlockSize> block) {
@@ -8,6 +10,10 @@ std::uint8_t edidBlockChecksum(std::span<const std::uint8_t, kBlockSize> block) 
         sum += block[i];
     }
     return static_cast<std::uint8_t>((256u - sum % 256u) % 256u);
+}
+
+bool hasEdidHeader(const EdidImage& image) {
+    return std::equal(kEdidHeader.begin(), kEdidHeader.end(), image.begin());
 }
 
 ChecksumVerdict checkChecksums(const EdidImage& image) {

@@ -20,6 +20,15 @@ inline constexpr std::size_t kHexTextSize = kEdidSize * 3;
 
 using EdidImage = std::array<std::uint8_t, kEdidSize>;
 
+// The eight bytes every EDID begins with.
+inline constexpr std::array<std::uint8_t, 8> kEdidHeader = {0x00, 0xFF, 0xFF, 0xFF,
+                                                            0xFF, 0xFF, 0xFF, 0x00};
+inline constexpr char kNoHeaderText[] = "it does not begin with the EDID header 00 FF FF FF FF FF FF 00";
+
+// Whether the image begins with kEdidHeader; an upload of one that does not
+// is asked about (window) or needs --force (command line).
+bool hasEdidHeader(const EdidImage& image);
+
 // The byte that makes a block add up to 0 modulo 256: 256 minus the sum of
 // bytes 0 to 126, modulo 256. Byte 127 is not read.
 std::uint8_t edidBlockChecksum(std::span<const std::uint8_t, kBlockSize> block);

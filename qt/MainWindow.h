@@ -34,10 +34,15 @@
 
 class QProgressBar;
 class QTextEdit;
+class QTimer;
 
 namespace Ui {
 class MainWindow;
 }
+
+// The status-bar text while the box is gone, and once it is back.
+inline constexpr char kDisconnectedText[] = "VORTILAN2 disconnected";
+inline constexpr char kReconnectedText[] = "VORTILAN2 connected";
 
 // The utility's version, shown in lblGuiVer, the About box and the
 // configuration file.
@@ -61,6 +66,25 @@ public:
     // boxlink::LinkUi: the status bar and the link's owner-less warning box.
     void showStatus(const std::string& text, int timeoutMs) override;
     void showLinkWarning(const std::string& text) override;
+    // While an exchange waits the window keeps painting, with a busy cursor
+    // after a moment; when the box is gone it says so and looks for it
+    // (MainWindow_connection.cpp).
+    void waiting(std::uint32_t elapsedMs) override;
+    void waitOver() override;
+    void boxGone() override;
+
+    // The status-bar text when a box is there that this user may not open.
+    static std::string accessDeniedStatus();
+    // How often the window looks for a box that is gone or was not there.
+    static constexpr int kSearchIntervalMs = 2000;
+    // The box went away (or was never found) and the window looks for it.
+    bool boxAway() const { return boxAway_; }
+    QTimer* searchTimer() const { return searchTimer_; }
+    // The USB back end tells the window at once when a box comes or goes.
+    bool watchesDevices() const { return watchesDevices_; }
+    // Every kSearchIntervalMs while the box is away: finds and opens it
+    // without a message box, then reads it into the window again.
+    void lookForBox();
 
     // The status timer: one Qt timer on this window. A second start while it
     // runs, or a stop while it does not, does nothing.
@@ -217,6 +241,21 @@ private:
     // The second half of construction: find, open and read the box.
     void initDevice();
 
+    // Connection (MainWindow_connection.cpp). After the box was opened: the
+    // start-up readback, one status poll and the timer. The first time also
+    // fills the item lists and reads the EDID of input port 0 into the editor.
+    void readBoxIntoWindow(bool firstTime);
+    // A box came or went (the back end's hot-plug): look for it now, or
+    // find out whether the open one is still there.
+    void devicesChanged();
+    // Starts looking for the box; the signal texts show as not current.
+    void startLookingForBox();
+    // The signal texts greyed (not current) or not.
+    void showSignalTextsCurrent(bool current);
+    // A tick while the box is silent: sends a probe, or finds that the box
+    // answered the last one and polls again.
+    void probeSilentBox();
+
     // Start-up readback (MainWindow_startup.cpp).
     struct StartupPages {
         std::array<boxlink::Answer, gui::readback::kStartupPageReads.size()> answers{};
@@ -281,4 +320,14 @@ private:
     std::optional<boxstatus::AudioLevels> lastAudioLevels_;
 
     std::function<void(int)> endProcess_;
+
+    QTimer* searchTimer_ = nullptr;
+    bool boxAway_ = false;
+    // The item lists of the combo boxes are filled (once, at the first readback).
+    bool itemsFilled_ = false;
+    bool busyCursor_ = false;
+    bool probeSent_ = false;
+    // The window was closed while an exchange waited; it closes after it.
+    bool closePending_ = false;
+    bool watchesDevices_ = false;
 };

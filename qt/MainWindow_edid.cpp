@@ -20,6 +20,9 @@ namespace {
 const QString kTitle = QStringLiteral("VORTILAN2 Utility");
 const QString kHexFormatError = QStringLiteral("Hex Format Error");
 const QString kChecksumWrong = QStringLiteral("The EDID Checksum is not correct.");
+const QString kHeaderWrong =
+    QStringLiteral("The EDID does not begin with the header 00 FF FF FF FF FF FF 00.");
+const QString kWriteAnyway = QStringLiteral("Write anyway?");
 constexpr qreal kEditorPointSize = 8;
 constexpr int kEditMessageMs = 2000;
 
@@ -149,9 +152,12 @@ bool MainWindow::writeEdidToBox() {
         dialogs_.warning(this, kTitle, kHexFormatError);
         return false;
     }
+    if (!edid::hasEdidHeader(image) &&
+        dialogs_.question(this, kTitle, kHeaderWrong, kWriteAnyway) == QMessageBox::No) {
+        return false;
+    }
     if (!edid::checkChecksums(image).ok() &&
-        dialogs_.question(this, kTitle, kChecksumWrong, QStringLiteral("Write anyway?")) ==
-            QMessageBox::No) {
+        dialogs_.question(this, kTitle, kChecksumWrong, kWriteAnyway) == QMessageBox::No) {
         return false;
     }
     edid::BoxAccess box = edidAccess();

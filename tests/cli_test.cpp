@@ -2,6 +2,7 @@
 // output, its exit status, and what it says when it cannot do its work.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@
 #include "tests/support/FileLimits.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/ScriptedLibrary.h"
+#include "usb/SocketLibrary.h"
 #include "usb/UsbLibrary.h"
 
 namespace {
@@ -308,6 +310,52 @@ TEST_F(CliTest, EdidWriteUploadsIntoTheTableAndChecksTheChecksums) {
     EXPECT_EQ(table4[20], sink[20]);
 }
 
+// 256 zeros add up right in both blocks but are no EDID: refused unless forced.
+TEST_F(CliTest, EdidWriteRefusesAnImageWithoutTheHeaderUnlessForced) {
+    writeFile(path("zeros.bin"), std::string(256, '\0'));
+    const auto before = box_.server().withBox([](emu::Box& b) { return *b.table(5); });
+    struct Case {
+        std::vector<std::string> extra;
+        int code;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{}, 2, "does not begin with the EDID header 00 FF FF FF FF FF FF 00 (--force"},
+        {{"--force"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        box_.clearTrace();
+        std::vector<std::string> args = {"edid", "write", "5", path("zeros.bin")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const Result r = run(args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        const auto table = box_.server().withBox([](emu::Box& b) { return *b.table(5); });
+        EXPECT_EQ(writes().empty(), c.code != 0);
+        if (c.code == 0) {
+            EXPECT_EQ(table, emu::Edid{});
+        } else {
+            EXPECT_EQ(table, before);
+        }
+    }
+}
+
+// A chunk that fails twice ends the upload: no commit, the old table stays.
+TEST_F(CliTest, EdidWriteWithAChunkFailingTwiceCommitsNothing) {
+    const auto sink = box_.server().withBox([](emu::Box& b) { return *b.sink(1); });
+    const auto before = box_.server().withBox([](emu::Box& b) { return *b.table(3); });
+    writeFile(path("good.bin"), std::string(sink.begin(), sink.end()));
+    box_.server().addFault({emu::Fault::kWrongEcho, 2, 0});
+    box_.clearTrace();
+    const Result r = run({"edid", "write", "3", path("good.bin")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+              "Can't write EDID table 3: Error Writing EDID values. (the box gave an unexpected "
+              "answer); the table keeps its old content\n");
+    EXPECT_EQ(writes().size(), 2u);  // the first chunk twice
+    EXPECT_EQ(box_.server().withBox([](emu::Box& b) { return *b.table(3); }), before);
+}
+
 // ---- Configuration files -------------------------------------------------------------
 
 TEST_F(CliTest, ConfigDiffBetweenTwoStatesNamesTheKeysThatDiffer) {
@@ -489,6 +537,10 @@ TEST_F(CliTest, ASilentBoxGivesExitStatus1AndSaysSo) {
     const Result r = run({"get", "InputPort"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Can't read InputPort: no answer from the box\n");
+    // Also when the exchange that fails is not the one that met the silence.
+    const Result edid = run({"edid", "read", "tx0"});
+    EXPECT_EQ(edid.code, 1);
+    EXPECT_EQ(edid.err, "Can't read the TV EDID: no answer from the box\n");
 }
 
 TEST_F(CliTest, NoBoxAndABoxInUseAreToldApart) {
@@ -504,6 +556,49 @@ TEST_F(CliTest, NoBoxAndABoxInUseAreToldApart) {
     EXPECT_NE(busy.err.find("in use by"), std::string::npos) << busy.err;
     EXPECT_NE(busy.err.find("(process " + std::to_string(::getpid()) + ")"), std::string::npos);
     box_.library().close(held);
+}
+
+// The box's socket exists, but this user may not open it (a real box
+// without the udev rule answers the same): say so and point to the rule.
+// Run in a child process that is not allowed to connect: as another user
+// when the tests run as root, else with the socket's permissions taken away.
+TEST_F(CliTest, ABoxThisUserMayNotOpenIsToldAsSuch) {
+    const bool root = ::geteuid() == 0;
+    if (!root) {
+        ASSERT_EQ(::chmod(box_.socketPath().c_str(), 0), 0);
+    }
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(3);
+        }
+        auto library = usb::createSocketLibrary({box_.socketPath()});
+        const Result r = runOn(*library, {"get", "InputPort"});
+        const std::string report = std::to_string(r.code) + " " + r.err;
+        const ssize_t written = ::write(pipeFds[1], report.data(), report.size());
+        ::_exit(written == static_cast<ssize_t>(report.size()) ? 0 : 4);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char chunk[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) {
+        report.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (!root) {
+        ::chmod(box_.socketPath().c_str(), 0755);
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(report,
+              "1 Can't read InputPort: this user may not open the VORTILAN2; install the udev "
+              "rule of the README (udev/70-vortilan2.rules)\n");
 }
 
 struct UsageCase {

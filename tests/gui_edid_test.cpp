@@ -144,12 +144,13 @@ public:
     }
 
     // Makes the box answer the first request that starts with `request`
-    // with a fault.
-    void faultOn(const Bytes& request, emu::Fault::Kind kind) {
-        library_.beforeWrite = [this, request, kind, done = false](const Bytes& bytes) mutable {
+    // (and the next count - 1 requests) with a fault.
+    void faultOn(const Bytes& request, emu::Fault::Kind kind, int count = 1) {
+        library_.beforeWrite = [this, request, kind, count,
+                                done = false](const Bytes& bytes) mutable {
             if (!done && bytes.size() >= request.size() &&
                 std::equal(request.begin(), request.end(), bytes.begin())) {
-                box_.server().addFault({kind, 1, 0});
+                box_.server().addFault({kind, count, 0});
                 done = true;
             }
         };
@@ -374,8 +375,12 @@ TEST_F(GuiEdidTest, BoxThatGoesSilentDuringTheReadIsNotWaitedForAgain) {
     EXPECT_EQ(messages_, texts({"Error Reading values"}));
     EXPECT_EQ(editor(), QStringLiteral("untouched"));
     EXPECT_TRUE(window_->edidHexText.empty());
-    // The next read finds the box again.
+    // Until a probe finds the box answering again, no read waits for it.
     withBox([](emu::Box& box) { box.setBusyReads(0); });
+    box_.clearTrace();
+    EXPECT_FALSE(window_->readEdidFromBox(EdidSource::Tx0, true));
+    EXPECT_TRUE(box_.requests().empty());
+    window_->link().clearSilence();  // what an answered probe does
     EXPECT_TRUE(window_->readEdidFromBox(EdidSource::Tx0, true));
 }
 
@@ -497,6 +502,43 @@ TEST_F(GuiEdidTest, YesToWriteAnywayUploadsTheWrongChecksumsUnchanged) {
     EXPECT_FALSE(edid::checkChecksums(table(3)).ok());
 }
 
+// An image without the EDID header (256 zeros, for instance) is asked about
+// as a wrong checksum is; No sends nothing.
+class GuiEdidHeaderTest : public GuiEdidTest,
+                          public ::testing::WithParamInterface<QMessageBox::StandardButton> {};
+
+TEST_P(GuiEdidHeaderTest, AnImageWithoutTheHeaderIsUploadedOnlyOnYes) {
+    chooseTable("customEDID", 2);
+    const EdidImage before = table(3);
+    EdidImage image = sinkEdid(0);
+    image[0] = 0xFF;
+    image[7] = 0xFF;
+    edid::repairChecksums(image);  // only the header is wrong
+    setEditor(edid::hexText(image));
+    resetRecords();
+    dialogs_.answers = {GetParam()};
+    invoke("WriteEDID");
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, Shown::Question);
+    EXPECT_EQ(dialogs_.shown[0].title, kTitle);
+    EXPECT_EQ(dialogs_.shown[0].text,
+              QStringLiteral("The EDID does not begin with the header 00 FF FF FF FF FF FF 00."));
+    EXPECT_EQ(dialogs_.shown[0].informativeText, QStringLiteral("Write anyway?"));
+    if (GetParam() == QMessageBox::Yes) {
+        EXPECT_EQ(box_.requests(), uploadRequests(3, image));
+        EXPECT_EQ(table(3), image);
+    } else {
+        EXPECT_TRUE(box_.requests().empty());
+        EXPECT_EQ(table(3), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, GuiEdidHeaderTest,
+                         ::testing::Values(QMessageBox::Yes, QMessageBox::No),
+                         [](const auto& param) {
+                             return param.param == QMessageBox::Yes ? "Yes" : "No";
+                         });
+
 TEST_F(GuiEdidTest, UploadOfTextThatDoesNotParseSendsNothing) {
     chooseTable("customEDID", 2);
     setEditor("00 FF-FF");
@@ -514,7 +556,9 @@ struct UploadFaultCase {
     const char* name;
     Bytes request;  // the first request that starts with these bytes fails
     emu::Fault::Kind fault;
-    std::size_t sent;  // requests that reach the box
+    int count;         // answers spoiled from there on
+    std::size_t sent;  // requests of the upload that reach the box
+    int repeated;      // the chunk sent a second time, -1 for none
     std::vector<const char*> messages;
 };
 
@@ -525,47 +569,69 @@ void PrintTo(const UploadFaultCase& c, std::ostream* os) {
 class GuiEdidUploadFaultTest : public GuiEdidTest,
                                public ::testing::WithParamInterface<UploadFaultCase> {};
 
-TEST_P(GuiEdidUploadFaultTest, IsReportedAndTheUploadGoesOnWhileTheBoxAnswers) {
+TEST_P(GuiEdidUploadFaultTest, ARetriedChunkCommitsAndAFailedOneLeavesTheTable) {
     const UploadFaultCase& c = GetParam();
     chooseTable("customEDID", 2);
+    const EdidImage before = table(3);
     const EdidImage image = sinkEdid(0);
     setEditor(edid::hexText(image));
     resetRecords();
-    faultOn(c.request, c.fault);
+    faultOn(c.request, c.fault, c.count);
     invoke("WriteEDID");
     const std::vector<Bytes> all = uploadRequests(3, image);
-    EXPECT_EQ(box_.requests(),
-              std::vector<Bytes>(all.begin(), all.begin() + static_cast<long>(c.sent)));
+    std::vector<Bytes> expectedRequests(all.begin(), all.begin() + static_cast<long>(c.sent));
+    if (c.repeated >= 0) {
+        expectedRequests.insert(expectedRequests.begin() + c.repeated, all[c.repeated]);
+    }
+    EXPECT_EQ(box_.requests(), expectedRequests);
     std::vector<QString> expected;
     for (const char* m : c.messages) {
         expected.push_back(QString::fromLatin1(m));
     }
     EXPECT_EQ(messages_, expected);
+    const bool committed = c.messages.back() == std::string_view("EDID values written...");
+    EXPECT_EQ(table(3), committed ? image : before);
     EXPECT_FALSE(barShown());
 }
 
 const UploadFaultCase kUploadFaultCases[] = {
-    {"ChunkWrongEcho",
+    {"ChunkWrongEchoRetried",
      {0x10, 0x08, 0xB0, 3, 40},
      emu::Fault::kWrongEcho,
+     1,
      33,
-     {"Error Writing EDID values.", "EDID values written..."}},
-    {"ChunkShortAnswer",
+     5,
+     {"EDID values written..."}},
+    {"ChunkShortAnswerRetried",
      {0x10, 0x08, 0xB0, 3, 0},
      emu::Fault::kShort,
+     1,
      33,
-     {"Error Writing EDID values.", "EDID values written..."}},
+     0,
+     {"EDID values written..."}},
+    // Twice wrong: no commit, the table keeps its content.
+    {"ChunkWrongEchoTwice",
+     {0x10, 0x08, 0xB0, 3, 40},
+     emu::Fault::kWrongEcho,
+     2,
+     6,
+     5,
+     {"Error Writing EDID values."}},
     {"CommitWrongEcho",
      {0x10, 0x08, 0xB1, 3},
      emu::Fault::kWrongEcho,
+     1,
      33,
+     -1,
      {"Error Populating EDID values."}},
-    // A box that stops answering costs one time-out, not 27.
+    // A box that stops answering costs one time-out and gets no commit.
     {"BoxGoesSilent",
      {0x10, 0x08, 0xB0, 3, 40},
      emu::Fault::kNoAnswer,
+     1,
      6,
-     {"Error Writing EDID values.", "Error Populating EDID values."}},
+     -1,
+     {"Error Writing EDID values."}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, GuiEdidUploadFaultTest, ::testing::ValuesIn(kUploadFaultCases),
