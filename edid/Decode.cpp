@@ -37,20 +37,6 @@ constexpr std::array<ExtensionTag, 12> kExtensionTags = {{
     {0xFF, "Manufacturer specific"},
 }};
 
-// Standard timing aspect ratios (byte 2 bits 7 and 6) of EDID 1.3 and later;
-// before 1.3 code 0 meant 1:1.
-struct Aspect {
-    const char* name;
-    int numerator;
-    int denominator;
-};
-constexpr std::array<Aspect, 4> kStandardAspects = {{
-    {"16:10", 10, 16},
-    {"4:3", 3, 4},
-    {"5:4", 4, 5},
-    {"16:9", 9, 16},
-}};
-
 // --- helpers -----------------------------------------------------------------
 
 bool bit(std::uint32_t value, int n) {
@@ -188,7 +174,7 @@ void decodeBase(Bytes b, DecodedEdid& out, Notes& notes) {
             s.aspect = "1:1";
             s.height = s.width;
         } else {
-            const Aspect& aspect = kStandardAspects[code];
+            const StandardAspect& aspect = standardAspects()[std::size_t(code)];
             s.aspect = aspect.name;
             s.height = s.width * aspect.numerator / aspect.denominator;
         }

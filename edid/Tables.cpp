@@ -354,6 +354,13 @@ constexpr std::array<VendorEntry, 5> kVendorBlocks = {{
     {7, 17, 0x00D046, BlockKind::DolbyAudio, "Dolby audio"},
 }};
 
+constexpr std::array<StandardAspect, 4> kStandardAspects = {{
+    {"16:10", 10, 16},
+    {"4:3", 3, 4},
+    {"5:4", 4, 5},
+    {"16:9", 9, 16},
+}};
+
 }  // namespace
 
 const VideoFormat* findVic(int vic) {
@@ -462,6 +469,10 @@ std::span<const TagEntry> extendedTags() {
 
 std::span<const VendorEntry> vendorBlocks() {
     return kVendorBlocks;
+}
+
+std::span<const StandardAspect> standardAspects() {
+    return kStandardAspects;
 }
 
 }  // namespace edid

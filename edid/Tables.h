@@ -44,6 +44,15 @@ struct EstablishedTiming {
 };
 std::span<const EstablishedTiming> establishedTimings();
 
+// Standard timing aspect ratios (byte 2 bits 7 and 6) of EDID 1.3 and later;
+// before 1.3 code 0 meant 1:1. Height is width * numerator / denominator.
+struct StandardAspect {
+    const char* name;
+    int numerator;
+    int denominator;
+};
+std::span<const StandardAspect> standardAspects();
+
 // Short audio descriptor format codes (1 to 15) and the extension types of
 // code 15.
 const char* audioFormatName(int code);
