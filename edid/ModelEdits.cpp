@@ -121,7 +121,11 @@ constexpr std::array<BlockTemplate, 9> kTemplates = {{
 // --- helpers ------------------------------------------------------------------
 
 EditResult refuse(std::string reason) {
-    return EditResult{std::move(reason)};
+    return EditResult{std::move(reason), {}};
+}
+
+EditResult nothingToDo(std::string note) {
+    return EditResult{{}, std::move(note)};
 }
 
 void setLength(Block& b) {
@@ -155,10 +159,10 @@ EditResult transact(EdidModel& model, const std::function<EditResult(EdidModel&)
     if (!result.ok()) {
         return result;
     }
-    result = checkFits(copy);
-    if (result.ok()) {
-        model = std::move(copy);
+    if (EditResult fits = checkFits(copy); !fits.ok()) {
+        return fits;
     }
+    model = std::move(copy);
     return result;
 }
 
@@ -583,7 +587,7 @@ EditResult edit420Only(EdidModel& model, int vic, int position, bool add) {
             b.insert(b.begin() + at, std::uint8_t(vic));
         } else {
             if (found == b.end()) {
-                return refuse(boxstatus::printfText("VIC %d is not a 4:2:0-only VIC", vic));
+                return nothingToDo(boxstatus::printfText("VIC %d is not a 4:2:0-only VIC", vic));
             }
             b.erase(found);
             if (b.size() <= 2) {
@@ -982,7 +986,7 @@ EditResult removeVic(EdidModel& model, int vic, VicList list) {
         auto svds = svdBytes(*cta);
         const int at = findSvd(svds, vic);
         if (at < 0) {
-            return refuse(boxstatus::printfText("VIC %d is not listed", vic));
+            return nothingToDo(boxstatus::printfText("VIC %d is not listed", vic));
         }
         auto counts = videoCounts(*cta);
         const std::size_t old = svds.size();
@@ -1164,7 +1168,7 @@ EditResult removeAudio(EdidModel& model, const AudioFormatName& format) {
         }
     }
     if (!removed) {
-        return refuse(boxstatus::printfText("the EDID has no %s audio descriptor", format.name));
+        return nothingToDo(boxstatus::printfText("the EDID has no %s audio descriptor", format.name));
     }
     return {};
 }
@@ -1218,7 +1222,7 @@ EditResult removeBlocks(EdidModel& model, const BlockSelector& selector) {
         }
     }
     if (!removed) {
-        return refuse(selector.kind == BlockKind::Unknown
+        return nothingToDo(selector.kind == BlockKind::Unknown
                           ? boxstatus::printfText("the EDID has no vendor block of OUI %02X-%02X-%02X",
                                                   selector.oui >> 16, selector.oui >> 8 & 0xFF,
                                                   selector.oui & 0xFF)

@@ -22,6 +22,9 @@ namespace edid {
 
 struct EditResult {
     std::string error;  // empty when the edit was made
+    // A remark on an edit that was made, such as a removal that found
+    // nothing to remove (the EDID is as asked for, and unchanged).
+    std::string note;
     bool ok() const { return error.empty(); }
 };
 
