@@ -439,7 +439,7 @@ EditResult rangeLimits(EdidModel& m, std::string_view arg) {
     r.minHKHz = v[2];
     r.maxHKHz = v[3];
     r.maxPixelClockMHz = v[4];
-    r.support = 1;  // range limits only
+    r.support = -1;  // as it was, or what the EDID version allows
     return edid::setRangeLimits(m, r);
 }
 

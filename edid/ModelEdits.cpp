@@ -370,7 +370,7 @@ Descriptor withImageSize(const EdidModel& model, Descriptor d) {
         return d;
     }
     const auto timings = detailedTimings(model);
-    if (!timings.empty()) {
+    if ((model.base.widthCm == 0 || model.base.heightCm == 0) && !timings.empty()) {
         d[12] = (*timings.front())[12];
         d[13] = (*timings.front())[13];
         d[14] = (*timings.front())[14];
@@ -579,6 +579,10 @@ EditResult edit420Only(EdidModel& model, int vic, int position, bool add) {
         const auto found = std::find_if(b.begin() + 2, b.end(),
                                         [&](std::uint8_t c) { return svdVic(c) == vic; });
         if (add) {
+            if (findSvd(svdBytes(*cta), vic) >= 0) {
+                return refuse(boxstatus::printfText(
+                    "VIC %d is a regular VIC; the 4:2:0 capability map marks it 4:2:0 capable", vic));
+            }
             if (found != b.end()) {
                 return refuse(boxstatus::printfText("VIC %d is already a 4:2:0-only VIC", vic));
             }
@@ -782,10 +786,20 @@ EditResult setRangeLimits(EdidModel& model, const RangeLimits& r) {
     split(r.minHKHz, r.minHKHz > 255 ? 0x04 : 0, 7);
     split(r.maxHKHz, 0x08, 8);
     d[9] = std::uint8_t(r.maxPixelClockMHz / 10);
-    d[10] = std::uint8_t(r.support);
-    d[11] = 0x0A;
-    for (std::size_t i = 12; i < d.size(); ++i) {
-        d[i] = 0x20;
+    const auto kept = std::find_if(model.base.descriptors.begin(), model.base.descriptors.end(),
+                                   [](const Descriptor& slot) {
+                                       return descriptorKind(slot) == DescriptorKind::RangeLimits;
+                                   });
+    if (r.support < 0 && kept != model.base.descriptors.end()) {
+        // The timing formula and its data stay as they were.
+        std::copy(kept->begin() + 10, kept->end(), d.begin() + 10);
+    } else {
+        // Bare limits exist from EDID 1.4; before, the default GTF.
+        d[10] = std::uint8_t(r.support >= 0 ? r.support : edid14 ? 1 : 0);
+        d[11] = 0x0A;
+        for (std::size_t i = 12; i < d.size(); ++i) {
+            d[i] = 0x20;
+        }
     }
     return transact(model,
                     [&](EdidModel& m) { return placeDescriptor(m, DescriptorKind::RangeLimits, d); });
@@ -959,6 +973,13 @@ EditResult addVic(EdidModel& model, int vic, int position, VicList list) {
         auto svds = svdBytes(*cta);
         if (findSvd(svds, vic) >= 0) {
             return refuse(boxstatus::printfText("VIC %d is already listed", vic));
+        }
+        const int only = findBlock(*cta, BlockKind::Ycbcr420Video);
+        if (only >= 0) {
+            const Block& b = cta->blocks[std::size_t(only)].bytes;
+            if (std::any_of(b.begin() + 2, b.end(), [&](std::uint8_t c) { return svdVic(c) == vic; })) {
+                return refuse(boxstatus::printfText("VIC %d is a 4:2:0-only VIC", vic));
+            }
         }
         auto counts = videoCounts(*cta);
         const std::size_t old = svds.size();
@@ -1317,6 +1338,15 @@ EditResult capMaxTmds(EdidModel& model, int mhz) {
                    b.size() > 5) {
             found = true;
             b[5] = mhz <= 340 ? 0 : std::min<std::uint8_t>(b[5], std::uint8_t(mhz / 5));
+            // FRL rates from 2 (6 Gbit/s on 3 lanes) need a TMDS character rate of
+            // 600 MHz, rate 1 (3 Gbit/s on 3 lanes) one above 340 MHz.
+            if (mhz < 600 && b.size() > 7) {
+                const int frl = std::min(b[7] >> 4, mhz > 340 ? 1 : 0);
+                b[7] = std::uint8_t(frl << 4 | (b[7] & 0x0F));
+                if (b.size() > 12 && (b[12] >> 4) > frl) {
+                    b[12] = std::uint8_t(frl << 4 | (b[12] & 0x0F));
+                }
+            }
         }
     }
     if (!found) {

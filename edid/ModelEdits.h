@@ -80,13 +80,15 @@ EditResult setWeekYear(EdidModel& model, int week, int year);
 // Up to 13 printable ASCII characters; an empty name removes the descriptor.
 EditResult setName(EdidModel& model, std::string_view name);
 EditResult setSerialText(EdidModel& model, std::string_view text);
+// limits.support -1 keeps the descriptor's timing formula bytes (byte 10 on),
+// or for a new descriptor takes bare limits (EDID 1.4) or default GTF.
 EditResult setRangeLimits(EdidModel& model, const RangeLimits& limits);
 EditResult removeRangeLimits(EdidModel& model);
 
 // --- detailed timings (indices over detailedTimings(), from 0) --------------
 
-// position -1 appends. A timing without an image size gets the first
-// timing's, or the base block's size.
+// position -1 appends. A timing without an image size gets the base
+// block's size, or when it has none the first timing's.
 EditResult addDetailedTiming(EdidModel& model, const DetailedTiming& timing, int position = -1);
 EditResult changeDetailedTiming(EdidModel& model, int index, const DetailedTiming& timing);
 EditResult removeDetailedTiming(EdidModel& model, int index);
