@@ -1292,14 +1292,14 @@ EditResult setBlockField(EdidModel& model, const BlockField& field, int value) {
         if (tmds && field.kind == BlockKind::HdmiForum) {
             // 340 MHz or less: the HDMI block's field, the HDMI Forum rate 0.
             if (value <= 340) {
-                if (EditResult r = storeField(*cta, *findField(BlockKind::Hdmi, "max-tmds"), value);
+                if (EditResult r = storeField(*cta, *findField(BlockKind::Hdmi, "max-tmds"), value / 5);
                     !r.ok()) {
                     return r;
                 }
                 return storeField(*cta, field, 0);
             }
             if (findBlock(*cta, BlockKind::Hdmi) >= 0) {
-                if (EditResult r = storeField(*cta, *findField(BlockKind::Hdmi, "max-tmds"), 340);
+                if (EditResult r = storeField(*cta, *findField(BlockKind::Hdmi, "max-tmds"), 340 / 5);
                     !r.ok()) {
                     return r;
                 }
