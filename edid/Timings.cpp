@@ -11,27 +11,27 @@ namespace {
 
 // Porches and sync widths of the CTA-861 video format families; the front
 // porch and the vertical back porch follow from the totals of the VIC table.
-// hTotal 0 matches any total.
+// hTotal 0 matches any total; maxVic 0 any VIC.
 struct VicFamily {
     int hActive, vActive;
     bool interlaced;
-    int vTotal, hTotal;
+    int vTotal, hTotal, maxVic;
     int hSync, hBack, vFront, vSync;
     bool positive;
 };
 
 constexpr std::array<VicFamily, 11> kVicFamilies = {{
-    {640, 480, false, 525, 0, 96, 48, 10, 2, false},
-    {720, 480, false, 525, 0, 62, 60, 9, 6, false},
-    {1440, 480, true, 525, 0, 124, 114, 4, 3, false},
-    {720, 576, false, 625, 0, 64, 68, 5, 5, false},
-    {1440, 576, true, 625, 0, 126, 138, 2, 3, false},
-    {1280, 720, false, 750, 0, 40, 220, 5, 5, true},
-    {1920, 1080, true, 1125, 0, 44, 148, 2, 5, true},
-    {1920, 1080, false, 1125, 0, 44, 148, 4, 5, true},
-    {3840, 2160, false, 2250, 0, 88, 296, 8, 10, true},
-    {4096, 2160, false, 2250, 5500, 88, 296, 8, 10, true},
-    {4096, 2160, false, 2250, 0, 88, 128, 8, 10, true},
+    {640, 480, false, 525, 0, 0, 96, 48, 10, 2, false},
+    {720, 480, false, 525, 0, 0, 62, 60, 9, 6, false},
+    {1440, 480, true, 525, 0, 0, 124, 114, 4, 3, false},
+    {720, 576, false, 625, 0, 0, 64, 68, 5, 5, false},
+    {1440, 576, true, 625, 0, 0, 126, 138, 2, 3, false},
+    {1280, 720, false, 750, 0, 0, 40, 220, 5, 5, true},
+    {1920, 1080, true, 1125, 0, 0, 44, 148, 2, 5, true},
+    {1920, 1080, false, 1125, 0, 0, 44, 148, 4, 5, true},
+    {3840, 2160, false, 2250, 0, 0, 88, 296, 8, 10, true},
+    {4096, 2160, false, 2250, 5500, 102, 88, 296, 8, 10, true},
+    {4096, 2160, false, 2250, 0, 102, 88, 128, 8, 10, true},
 }};
 
 // CVT vertical sync width by aspect ratio (standard and reduced blanking v1).
@@ -123,7 +123,7 @@ TimingResult vicTiming(int vic) {
     for (const VicFamily& f : kVicFamilies) {
         if (f.hActive != format->hActive || f.vActive != format->vActive ||
             f.interlaced != format->interlaced || f.vTotal != format->vTotal ||
-            (f.hTotal != 0 && f.hTotal != format->hTotal)) {
+            (f.hTotal != 0 && f.hTotal != format->hTotal) || (f.maxVic != 0 && vic > f.maxVic)) {
             continue;
         }
         DetailedTiming t = separateSync(f.positive, f.positive);
