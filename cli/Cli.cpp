@@ -11,6 +11,7 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/EdidEdit.h"
 #include "cli/Help.h"
 #include "cli/Session.h"
 #include "config/BoxConfig.h"
@@ -39,6 +40,7 @@ struct Args {
     std::vector<std::string> words;             // everything that is not an option
     std::vector<std::string> flags;             // --name
     std::map<std::string, std::string> values;  // options with a value
+    std::vector<std::string> all;               // every word after the command, in order
 
     bool has(std::string_view flag) const {
         return std::find(flags.begin(), flags.end(), flag) != flags.end();
@@ -53,6 +55,7 @@ bool takesValue(std::string_view option) {
 std::optional<Args> parseArgs(const std::vector<std::string>& in, std::size_t from,
                               std::string& error) {
     Args args;
+    args.all.assign(in.begin() + static_cast<long>(from), in.end());
     for (std::size_t i = from; i < in.size(); ++i) {
         const std::string& w = in[i];
         if (w == "--") {
@@ -874,11 +877,16 @@ int configDiff(Environment& env, const Args& args) {
     return kOk;
 }
 
+int edidEditCommand(Environment& env, const Args& args) {
+    return edidEdit(env, args.all, {loadImage, writeWholeFile});
+}
+
 // ---- dispatch -------------------------------------------------------------------------
 
 struct Command {
     std::string_view name;  // one or two words
     int (*run)(Environment&, const Args&);
+    std::string (*help)() = nullptr;  // a help text of its own, else the one of Help.h
 };
 
 constexpr Command kCommands[] = {
@@ -887,6 +895,7 @@ constexpr Command kCommands[] = {
     {"edid mode", edidMode},         {"cec send", cecSend},       {"infoframe send", infoframeSend},
     {"rs232 send", rs232Send},       {"osd text", osdText},       {"config export", configExport},
     {"config import", configImport}, {"config diff", configDiff},
+    {"edid edit", edidEditCommand, edidEditHelp},
 };
 
 }  // namespace
@@ -937,6 +946,10 @@ int run(const std::vector<std::string>& args, Environment& env) {
         return usage(env, command->name, error);
     }
     if (parsed->has("--help") || parsed->has("-h")) {
+        if (command->help != nullptr) {
+            env.out << command->help();
+            return kOk;
+        }
         printHelp(env.out, *helpFor(command->name));
         return kOk;
     }

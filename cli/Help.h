@@ -24,6 +24,7 @@ inline constexpr std::string_view kProgramHelp =
     "  set NAME VALUE                   change a setting\n"
     "  edid read SOURCE [-o FILE]       read an EDID: rx0, rx1, tx0, tx1 or current\n"
     "  edid decode FILE                 show what an EDID file says\n"
+    "  edid edit IN -o OUT [EDIT...]    change an EDID file by structure\n"
     "  edid write TABLE FILE            upload an EDID into custom table 1 to 10\n"
     "  edid mode MODE [TABLE [TOP]]     automix, fixed, custom, copy-top, copy-bot\n"
     "  cec send BYTES                   send a CEC message, e.g. 5f:36\n"
@@ -59,6 +60,9 @@ inline constexpr CommandHelp kCommandHelp[] = {
     {"edid decode", "FILE",
      "Shows what an EDID file (raw, or hexadecimal text) says: manufacturer,\n"
      "product, timings, CTA-861 blocks, HDR and Dolby Vision, and both checksums.\n"},
+    {"edid edit", "IN -o OUT [EDIT...]",
+     "Edits an EDID file by structure (name, timings, VICs, audio, data blocks)\n"
+     "and writes the result; `vortilan2 edid edit --help` lists the edits.\n"},
     {"edid write", "TABLE FILE [--fix-checksums] [--force]",
      "Uploads an EDID file into custom table TABLE (1 to 10; tables 11 to 100\n"
      "are fixed). An EDID whose checksums are wrong is refused unless\n"

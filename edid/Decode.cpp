@@ -37,80 +37,6 @@ constexpr std::array<ExtensionTag, 12> kExtensionTags = {{
     {0xFF, "Manufacturer specific"},
 }};
 
-// CTA-861 data block tags (bits 7 to 5 of the header byte); 7 is extended.
-struct TagEntry {
-    int tag;
-    BlockKind kind;
-    const char* name;
-};
-
-constexpr std::array<TagEntry, 6> kDataBlockTags = {{
-    {1, BlockKind::Audio, "Audio"},
-    {2, BlockKind::Video, "Video"},
-    {3, BlockKind::VendorSpecific, "Vendor-specific"},
-    {4, BlockKind::SpeakerAllocation, "Speaker allocation"},
-    {5, BlockKind::VesaTransferCharacteristics, "VESA transfer characteristics"},
-    {6, BlockKind::VideoFormat, "Video format"},
-}};
-
-// Extended tags: the byte after the header of a tag 7 block.
-constexpr std::array<TagEntry, 23> kExtendedTags = {{
-    {0, BlockKind::VideoCapability, "Video capability"},
-    {1, BlockKind::VendorSpecificVideo, "Vendor-specific video"},
-    {2, BlockKind::VesaDisplayDevice, "VESA display device"},
-    {3, BlockKind::VesaVideoTimingExtension, "VESA video timing extension"},
-    {4, BlockKind::HdmiVideoReserved, "HDMI video (reserved)"},
-    {5, BlockKind::Colorimetry, "Colorimetry"},
-    {6, BlockKind::HdrStaticMetadata, "HDR static metadata"},
-    {7, BlockKind::HdrDynamicMetadata, "HDR dynamic metadata"},
-    {8, BlockKind::NativeVideoResolution, "Native video resolution"},
-    {13, BlockKind::VideoFormatPreference, "Video format preference"},
-    {14, BlockKind::Ycbcr420Video, "YCbCr 4:2:0 video"},
-    {15, BlockKind::Ycbcr420CapabilityMap, "YCbCr 4:2:0 capability map"},
-    {16, BlockKind::MiscAudioReserved, "Miscellaneous audio (reserved)"},
-    {17, BlockKind::VendorSpecificAudio, "Vendor-specific audio"},
-    {18, BlockKind::HdmiAudio, "HDMI audio"},
-    {19, BlockKind::RoomConfiguration, "Room configuration"},
-    {20, BlockKind::SpeakerLocation, "Speaker location"},
-    {32, BlockKind::InfoFrame, "InfoFrame"},
-    {34, BlockKind::DisplayIdTypeVII, "DisplayID type VII timing"},
-    {35, BlockKind::DisplayIdTypeVIII, "DisplayID type VIII timing"},
-    {42, BlockKind::DisplayIdTypeX, "DisplayID type X timing"},
-    {120, BlockKind::HdmiForumOverride, "HDMI Forum EDID extension override"},
-    {121, BlockKind::HdmiForumSinkCapability, "HDMI Forum sink capability"},
-}};
-
-// Vendor-specific blocks with a kind of their own, by tag, extended tag and OUI.
-struct VendorEntry {
-    int tag;
-    int extendedTag;
-    std::uint32_t oui;
-    BlockKind kind;
-    const char* name;
-};
-
-constexpr std::array<VendorEntry, 5> kVendorBlocks = {{
-    {3, -1, 0x000C03, BlockKind::Hdmi, "HDMI"},
-    {3, -1, 0xC45DD8, BlockKind::HdmiForum, "HDMI Forum"},
-    {7, 1, 0x00D046, BlockKind::DolbyVision, "Dolby Vision"},
-    {7, 1, 0x90848B, BlockKind::Hdr10Plus, "HDR10+"},
-    {7, 17, 0x00D046, BlockKind::DolbyAudio, "Dolby audio"},
-}};
-
-// Standard timing aspect ratios (byte 2 bits 7 and 6) of EDID 1.3 and later;
-// before 1.3 code 0 meant 1:1.
-struct Aspect {
-    const char* name;
-    int numerator;
-    int denominator;
-};
-constexpr std::array<Aspect, 4> kStandardAspects = {{
-    {"16:10", 10, 16},
-    {"4:3", 3, 4},
-    {"5:4", 4, 5},
-    {"16:9", 9, 16},
-}};
-
 // --- helpers -----------------------------------------------------------------
 
 bool bit(std::uint32_t value, int n) {
@@ -248,7 +174,7 @@ void decodeBase(Bytes b, DecodedEdid& out, Notes& notes) {
             s.aspect = "1:1";
             s.height = s.width;
         } else {
-            const Aspect& aspect = kStandardAspects[code];
+            const StandardAspect& aspect = standardAspects()[std::size_t(code)];
             s.aspect = aspect.name;
             s.height = s.width * aspect.numerator / aspect.denominator;
         }
@@ -672,7 +598,7 @@ void classify(DataBlock& block, Bytes blk) {
         }
         block.extendedTag = blk[1];
         block.name = "Unknown extended";
-        for (const TagEntry& entry : kExtendedTags) {
+        for (const TagEntry& entry : extendedTags()) {
             if (entry.tag == block.extendedTag) {
                 block.kind = entry.kind;
                 block.name = entry.name;
@@ -680,7 +606,7 @@ void classify(DataBlock& block, Bytes blk) {
         }
     } else {
         block.name = "Unknown";
-        for (const TagEntry& entry : kDataBlockTags) {
+        for (const TagEntry& entry : dataBlockTags()) {
             if (entry.tag == block.tag) {
                 block.kind = entry.kind;
                 block.name = entry.name;
@@ -696,7 +622,7 @@ void classify(DataBlock& block, Bytes blk) {
     }
     block.oui = std::uint32_t(blk[ouiAt]) | std::uint32_t(blk[ouiAt + 1]) << 8 |
                 std::uint32_t(blk[ouiAt + 2]) << 16;
-    for (const VendorEntry& entry : kVendorBlocks) {
+    for (const VendorEntry& entry : vendorBlocks()) {
         if (entry.tag == block.tag && entry.extendedTag == block.extendedTag &&
             entry.oui == block.oui) {
             block.kind = entry.kind;

@@ -94,43 +94,6 @@ struct BaseBlock {
 
 // --- CTA-861 data blocks -------------------------------------------------
 
-enum class BlockKind {
-    Audio,
-    Video,
-    VendorSpecific,  // of an OUI without its own kind
-    Hdmi,
-    HdmiForum,
-    SpeakerAllocation,
-    VesaTransferCharacteristics,
-    VideoFormat,
-    VideoCapability,
-    VendorSpecificVideo,
-    DolbyVision,
-    Hdr10Plus,
-    VesaDisplayDevice,
-    VesaVideoTimingExtension,
-    HdmiVideoReserved,
-    Colorimetry,
-    HdrStaticMetadata,
-    HdrDynamicMetadata,
-    NativeVideoResolution,
-    VideoFormatPreference,
-    Ycbcr420Video,
-    Ycbcr420CapabilityMap,
-    MiscAudioReserved,
-    VendorSpecificAudio,
-    DolbyAudio,
-    HdmiAudio,
-    RoomConfiguration,
-    SpeakerLocation,
-    InfoFrame,
-    DisplayIdTypeVII,
-    DisplayIdTypeVIII,
-    DisplayIdTypeX,
-    HdmiForumOverride,
-    HdmiForumSinkCapability,
-    Unknown,
-};
 
 // A short video descriptor.
 struct Svd {

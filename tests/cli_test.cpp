@@ -20,8 +20,12 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "cli/EdidEdit.h"
 #include "config/NamedSettings.h"
+#include "edid/Decode.h"
 #include "edid/Image.h"
+#include "edid/Model.h"
+#include "edid/ModelEdits.h"
 #include "emulator/Box.h"
 #include "tests/support/EmulatedBox.h"
 #include "tests/support/FileLimits.h"
@@ -635,6 +639,133 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"cec", "send"}, 2, "err", "missing arguments"},
                       UsageCase{{"status", "extra"}, 2, "err", "too many arguments"}));
 
+
+// ---- edid edit ----------------------------------------------------------------------------
+
+const std::filesystem::path kTvDir = VORTILAN2_SOURCE_DIR "/emulator/edids";
+
+std::string tvFile(const char* name) {
+    return (kTvDir / (std::string(name) + ".bin")).string();
+}
+
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// The command's example on every TV: the result is the model's, edit by edit
+// (whose edits are held against edid-decode in edid_model_test).
+TEST_F(CliTest, EdidEditAppliesTheExampleToEveryTv) {
+    for (const auto& entry : std::filesystem::directory_iterator(kTvDir)) {
+        if (entry.path().extension() != ".bin") {
+            continue;
+        }
+        SCOPED_TRACE(entry.path().filename().string());
+        const Result r = run({"edid", "edit", entry.path().string(), "-o", path("out.bin"),
+                              "--remove-block", "dolby-vision", "--remove-vic", "97", "--max-tmds",
+                              "300"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        const Bytes in = bytesOf(readFile(entry.path().string()));
+        edid::EdidModel m = *edid::parseModel(in).model;
+        edid::removeBlocks(m, {edid::BlockKind::DolbyVision, 0});
+        edid::removeVic(m, 97);
+        ASSERT_TRUE(edid::capMaxTmds(m, 300).ok());
+        const Bytes out = bytesOf(readFile(path("out.bin")));
+        EXPECT_EQ(out, edid::encodeModel(m));
+        const auto decoded = edid::decodeEdid(out);
+        EXPECT_EQ(decoded.find<edid::DolbyVision>(edid::BlockKind::DolbyVision), nullptr);
+        for (const auto& svd : decoded.find<edid::VideoBlock>(edid::BlockKind::Video)->svds) {
+            EXPECT_NE(svd.vic, 97);
+        }
+        EXPECT_LE(decoded.find<edid::HdmiBlock>(edid::BlockKind::Hdmi)->maxTmdsMHz, 300);
+        if (const auto* forum = decoded.find<edid::HdmiForumBlock>(edid::BlockKind::HdmiForum)) {
+            EXPECT_EQ(forum->maxTmdsCharRateMHz, 0);
+        }
+    }
+}
+
+TEST_F(CliTest, EdidEditWithoutEditsWritesInsBytesAndTextWhenAsked) {
+    Bytes in = bytesOf(readFile(tvFile("lg-c8-hdmi")));
+    in[127] ^= 0x55;  // a wrong checksum stays as it is
+    {
+        std::ofstream(path("in.bin"), std::ios::binary).write(reinterpret_cast<const char*>(in.data()),
+                                                               std::streamsize(in.size()));
+    }
+    ASSERT_EQ(run({"edid", "edit", path("in.bin"), "-o", path("out.bin")}).code, 0);
+    EXPECT_EQ(bytesOf(readFile(path("out.bin"))), in);
+
+    const Result r = run({"edid", "edit", tvFile("lg-c8-hdmi"), "-o", path("out.txt"), "--name", "Den"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    edid::EdidModel m = *edid::parseModel(bytesOf(readFile(tvFile("lg-c8-hdmi")))).model;
+    edid::setName(m, "Den");
+    edid::EdidImage image{};
+    const Bytes expected = edid::encodeModel(m);
+    std::copy(expected.begin(), expected.end(), image.begin());
+    EXPECT_EQ(readFile(path("out.txt")), edid::hexText(image));
+    // Text in, removal of what is not there: a note, the bytes unchanged.
+    const Result again = run({"edid", "edit", path("out.txt"), "-o", path("again.bin"),
+                              "--remove-block", "hdr10plus"});
+    ASSERT_EQ(again.code, 0) << again.err;
+    EXPECT_NE(again.err.find("no hdr10plus block, nothing changed"), std::string::npos) << again.err;
+    EXPECT_EQ(bytesOf(readFile(path("again.bin"))), expected);
+}
+
+TEST_F(CliTest, EdidEditRefusesWithTheReasonAndWritesNothing) {
+    struct Case {
+        std::vector<std::string> edits;
+        int code;
+        const char* message;
+    };
+    const std::string in = tvFile("lg-c8-hdmi");
+    const Case cases[] = {
+        {{"--add-dtd", "1920x1080@60:cvt-rb2"}, 2,
+         "Can't edit IN: --add-dtd 1920x1080@60:cvt-rb2: 8 bytes too many"},
+        {{"--add-dtd", "1920x1080@60:gtf"}, 2, "computed by cvt, cvt-rb or cvt-rb2"},
+        {{"--add-dtd", "vic:60"}, 2, "horizontal front porch is 0 to 1023"},
+        {{"--remove-block", "dolby"}, 2, "a block kind is one of"},
+        {{"--add-audio", "lpcm:2:47"}, 2, "a sample rate is"},
+        {{"--add-audio", "opus:2:48"}, 2, "an audio format is one of"},
+        {{"--remove-vic", "97", "--add-vic", "300"}, 2, "--add-vic 300: a VIC is a number from 0 to 255"},
+        {{"--name", "a name far too long"}, 2, "13 characters"},
+        {{"--set", "hdmi.max-tmds=400"}, 2, "up to 340"},
+        {{"--native-vic", "97"}, 2, "1 to 64"},
+        {{"--frobnicate", "1"}, 2, "unknown option --frobnicate"},
+        {{"--name"}, 2, "--name needs TEXT"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"edid", "edit", in, "-o", path("never.bin")};
+        args.insert(args.end(), c.edits.begin(), c.edits.end());
+        const Result r = run(args);
+        EXPECT_EQ(r.code, c.code) << c.edits[0];
+        std::string err = r.err;
+        if (const auto at = err.find(in); at != std::string::npos) {
+            err.replace(at, in.size(), "IN");
+        }
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+        EXPECT_FALSE(std::filesystem::exists(path("never.bin"))) << c.edits[0];
+    }
+    const Result noOut = run({"edid", "edit", in, "--name", "X"});
+    EXPECT_EQ(noOut.code, 2);
+    EXPECT_NE(noOut.err.find("missing -o OUT"), std::string::npos);
+    const Result missing = run({"edid", "edit", path("nowhere.bin"), "-o", path("never.bin")});
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_NE(missing.err.find("Can't edit " + path("nowhere.bin") + ": "), std::string::npos);
+}
+
+TEST_F(CliTest, EdidEditHelpListsEveryEditWithExamples) {
+    const Result r = run({"edid", "edit", "--help"});
+    EXPECT_EQ(r.code, 0);
+    for (const cli::EdidEditOption& option : cli::edidEditOptions()) {
+        EXPECT_NE(r.out.find(std::string(option.name) + " " + std::string(option.argument)),
+                  std::string::npos)
+            << option.name;
+    }
+    for (const edid::BlockKindName& kind : edid::blockKindNames()) {
+        EXPECT_NE(r.out.find(kind.name), std::string::npos) << kind.name;
+    }
+    EXPECT_NE(r.out.find("Examples:"), std::string::npos);
+    EXPECT_NE(run({"--help"}).out.find("edid edit IN -o OUT"), std::string::npos);
+}
+
 #ifdef VORTILAN2_CLI_PROGRAM
 // The program run in a child: through VORTILAN2_EMULATOR, with an optional
 // locale and an optional file size limit (SIGXFSZ ignored, as a nearly full
@@ -743,6 +874,15 @@ TEST_F(CliTest, TheProgramFindsTheEmulatedBox) {
             .c_str());
     ASSERT_TRUE(WIFEXITED(usageStatus));
     EXPECT_EQ(WEXITSTATUS(usageStatus), 2);
+}
+TEST_F(CliTest, EdidEditReadsStandardInput) {
+    const std::string out = path("stdin.bin");
+    const std::string command = "'" + std::string(VORTILAN2_CLI_PROGRAM) + "' edid edit - -o '" +
+                                out + "' --name Piped < '" + tvFile("lg-c8-hdmi") + "' 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(edid::decodeEdid(bytesOf(readFile(out))).base.name, "Piped");
 }
 #endif
 
