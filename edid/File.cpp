@@ -48,14 +48,19 @@ std::string convertTextLineEnds(std::span<const std::uint8_t> source) {
 }
 
 EdidFileContent edidFileContent(std::span<const std::uint8_t> bytes) {
-    bytes = bytes.first(std::min(bytes.size(), kMaxFileRead));
+    bytes = bytes.first(std::min(bytes.size(), kMaxLoadBytes));
     EdidFileContent content;
-    if (bytes.empty() || bytes[0] == 0x00) {
+    content.input = readEdidInput(bytes);
+    const EdidFormat format = content.input.format;
+    if (format == EdidFormat::Binary) {
         content.kind = EdidFileKind::Raw;
         std::copy_n(bytes.begin(), std::min(bytes.size(), kEdidSize), content.image.begin());
+    } else if (format == EdidFormat::DecodeTool || format == EdidFormat::Xrandr ||
+               (format == EdidFormat::HexString && content.input.ok())) {
+        content.kind = EdidFileKind::Field;
     } else {
         content.kind = EdidFileKind::Text;
-        content.text = convertTextLineEnds(bytes);
+        content.text = convertTextLineEnds(bytes.first(std::min(bytes.size(), kMaxFileRead)));
     }
     return content;
 }
@@ -67,7 +72,7 @@ LoadResult loadEdidFile(const QString& path) {
         result.error = file.errorString();
         return result;
     }
-    const QByteArray bytes = file.read(static_cast<qint64>(kMaxFileRead));
+    const QByteArray bytes = file.read(static_cast<qint64>(kMaxLoadBytes));
     if (bytes.isEmpty() && file.error() != QFileDevice::NoError) {
         result.error = file.errorString();
         return result;

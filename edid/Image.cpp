@@ -1,5 +1,7 @@
 #include "edid/Image.h"
 
+#include <algorithm>
+
 namespace edid {
 
 std::uint8_t edidBlockChecksum(std::span<const std::uint8_t, kBlockSize> block) {
@@ -25,6 +27,21 @@ void repairChecksums(EdidImage& image) {
     for (std::size_t b = 0; b < kBlockCount; ++b) {
         image[b * kBlockSize + kBlockSize - 1] = verdict.blocks[b].computed;
     }
+}
+
+std::optional<EdidImage> boxTableImage(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > kEdidSize) {
+        return std::nullopt;
+    }
+    EdidImage image{};
+    std::copy(bytes.begin(), bytes.end(), image.begin());
+    return image;
+}
+
+std::string boxTableRefusal(std::size_t size) {
+    const std::size_t extensions = size > kBlockSize ? (size - 1) / kBlockSize : 0;
+    return "the EDID has " + std::to_string(size) + " bytes (" + std::to_string(extensions) +
+           " extension blocks); the box's tables hold a base block and one extension";
 }
 
 void appendHexLine(std::string& text, std::span<const std::uint8_t> bytes) {
