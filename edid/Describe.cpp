@@ -291,7 +291,7 @@ void describeHdmi(Writer& w, const HdmiBlock& h) {
         items.push_back("3D multi code 3 (reserved)");
     }
     if (h.imageSize != 0) {
-        items.push_back(std::string("image size ") + hdmiImageSizes()[std::size_t(h.imageSize & 3)]);
+        items.push_back(std::string("image size is ") + hdmiImageSizes()[std::size_t(h.imageSize & 3)]);
     }
     if (!items.empty()) {
         w.list(kIndent, items);
