@@ -65,6 +65,25 @@ EdidFileContent edidFileContent(std::span<const std::uint8_t> bytes) {
     return content;
 }
 
+std::vector<std::uint8_t> editorBytes(const EdidFileContent& content) {
+    const std::vector<std::uint8_t>& whole = content.input.bytes;
+    if (content.kind == EdidFileKind::Text || !content.input.ok()) {
+        return {};
+    }
+    const std::size_t announced = whole.size() >= kBlockSize ? (whole[126] + 1U) * kBlockSize : 0;
+    if (announced > kEdidSize && whole.size() >= announced) {
+        return {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(announced)};
+    }
+    if (content.kind == EdidFileKind::Raw) {
+        return {content.image.begin(), content.image.end()};
+    }
+    std::vector<std::uint8_t> bytes(whole.begin(),
+                                    whole.begin() + static_cast<std::ptrdiff_t>(
+                                                        std::min(whole.size(), kEdidSize)));
+    bytes.resize(kEdidSize, 0x00);
+    return bytes;
+}
+
 LoadResult loadEdidFile(const QString& path) {
     LoadResult result;
     QFile file(path);

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "edid/Image.h"
 #include "edid/TextFormats.h"
@@ -48,6 +49,12 @@ std::string convertTextLineEnds(std::span<const std::uint8_t> source);
 // What a file holding these bytes loads as; our own text is taken from the
 // first kMaxFileRead bytes. An empty file is a raw file of 256 zero bytes.
 EdidFileContent edidFileContent(std::span<const std::uint8_t> bytes);
+
+// What the editor shows of a loaded raw file or another tool's text: an EDID
+// whose base block announces more than one extension, all there, whole;
+// otherwise 256 bytes (the first 256 of a raw file; a 128-byte EDID with
+// zeros after it). Nothing for our own text, which is shown as it is.
+std::vector<std::uint8_t> editorBytes(const EdidFileContent& content);
 
 struct LoadResult {
     bool ok = false;

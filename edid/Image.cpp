@@ -29,6 +29,23 @@ void repairChecksums(EdidImage& image) {
     }
 }
 
+bool blockChecksumsOk(std::span<const std::uint8_t> bytes) {
+    for (std::size_t at = 0; at + kBlockSize <= bytes.size(); at += kBlockSize) {
+        const std::span<const std::uint8_t, kBlockSize> block(bytes.data() + at, kBlockSize);
+        if (block[kBlockSize - 1] != edidBlockChecksum(block)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void repairBlockChecksums(std::span<std::uint8_t> bytes) {
+    for (std::size_t at = 0; at + kBlockSize <= bytes.size(); at += kBlockSize) {
+        const std::span<const std::uint8_t, kBlockSize> block(bytes.data() + at, kBlockSize);
+        bytes[at + kBlockSize - 1] = edidBlockChecksum(block);
+    }
+}
+
 std::optional<EdidImage> boxTableImage(std::span<const std::uint8_t> bytes) {
     if (bytes.size() > kEdidSize) {
         return std::nullopt;
