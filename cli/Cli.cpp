@@ -403,25 +403,53 @@ std::string edidName(edid::EdidSource source) {
     return "the EDID";
 }
 
-// An EDID file as an image: raw, or hexadecimal text that parses.
-std::optional<edid::EdidImage> loadImage(const std::string& path, std::string& error) {
-    const auto loaded = edid::loadEdidFile(filePath(path));
-    if (!loaded.ok) {
-        error = loaded.error.toStdString();
+// An EDID from a file or, for "-", standard input: raw bytes, our own text,
+// edid-decode's output, xrandr's EDID lines or one hex string. The loader of
+// every command that takes an EDID.
+std::optional<std::vector<std::uint8_t>> loadEdidBytes(Environment& env, const std::string& path,
+                                                       std::string& error) {
+    edid::EdidFileContent content;
+    if (path == "-") {
+        if (env.in == nullptr) {
+            error = "no standard input";
+            return std::nullopt;
+        }
+        std::string data(edid::kMaxLoadBytes + 1, '\0');
+        env.in->read(data.data(), static_cast<std::streamsize>(data.size()));
+        data.resize(static_cast<std::size_t>(env.in->gcount()));
+        if (data.size() > edid::kMaxLoadBytes) {
+            error = "it holds more than " + fileio::sizeText(edid::kMaxLoadBytes) +
+                    ", too much for an EDID file";
+            return std::nullopt;
+        }
+        content = edid::edidFileContent(
+            std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
+    } else {
+        const auto loaded = edid::loadEdidFile(filePath(path));
+        if (!loaded.ok) {
+            error = loaded.error.toStdString();
+            return std::nullopt;
+        }
+        content = loaded.content;
+    }
+    if (!content.input.ok()) {
+        error = content.input.error;
         return std::nullopt;
     }
-    if (loaded.content.kind == edid::EdidFileKind::Raw) {
-        return loaded.content.image;
-    }
-    edid::EdidImage image{};
-    const auto parsed = edid::parseEdidText(loaded.content.text, image);
-    if (!parsed.ok()) {
-        error = edid::describeParseError(parsed);
+    return std::move(content.input.bytes);
+}
+
+// An EDID as the box's 256-byte table holds it: one of 128 bytes is followed
+// by zeros; one with more than one extension does not fit.
+std::optional<edid::EdidImage> loadImage(Environment& env, const std::string& path,
+                                         std::string& error) {
+    const auto bytes = loadEdidBytes(env, path, error);
+    if (!bytes) {
         return std::nullopt;
     }
-    if (parsed.count < static_cast<int>(edid::kBlockSize)) {
-        error = "it holds " + std::to_string(parsed.count) + " values, not an EDID";
-        return std::nullopt;
+    const auto image = edid::boxTableImage(*bytes);
+    if (!image) {
+        error = edid::boxTableRefusal(bytes->size());
     }
     return image;
 }
@@ -470,12 +498,12 @@ int edidDecode(Environment& env, const Args& args) {
         return code;
     }
     std::string error;
-    const auto image = loadImage(args.words[0], error);
-    if (!image) {
+    const auto bytes = loadEdidBytes(env, args.words[0], error);
+    if (!bytes) {
         env.err << "Can't decode " << args.words[0] << ": " << error << '\n';
         return kUsage;
     }
-    env.out << edid::describeEdid(std::span<const std::uint8_t>(*image));
+    env.out << edid::describeEdid(*bytes);
     return kOk;
 }
 
@@ -502,7 +530,7 @@ int edidWrite(Environment& env, const Args& args) {
         return box.refused(action, "tables 11 to 100 are the box's fixed EDIDs; choose 1 to 10");
     }
     std::string error;
-    auto image = loadImage(path, error);
+    auto image = loadImage(env, path, error);
     if (!image) {
         return box.refused(action, path + ": " + error);
     }
@@ -878,7 +906,10 @@ int configDiff(Environment& env, const Args& args) {
 }
 
 int edidEditCommand(Environment& env, const Args& args) {
-    return edidEdit(env, args.all, {loadImage, writeWholeFile});
+    const auto load = [&env](const std::string& path, std::string& error) {
+        return loadImage(env, path, error);
+    };
+    return edidEdit(env, args.all, {load, writeWholeFile});
 }
 
 // ---- dispatch -------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // the shell completion read.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,8 +29,9 @@ std::string edidEditHelp();
 
 // The file access the command borrows from the rest of the command line.
 struct EdidEditFiles {
-    std::optional<edid::EdidImage> (*load)(const std::string& path, std::string& error);
-    bool (*write)(const std::string& path, std::string_view bytes, std::string& error);
+    std::function<std::optional<edid::EdidImage>(const std::string& path, std::string& error)>
+        load;
+    std::function<bool(const std::string& path, std::string_view bytes, std::string& error)> write;
 };
 
 // words: everything after `edid edit`, in order.

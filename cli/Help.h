@@ -23,7 +23,7 @@ inline constexpr std::string_view kProgramHelp =
     "  get [NAME]                       one setting, or all of them\n"
     "  set NAME VALUE                   change a setting\n"
     "  edid read SOURCE [-o FILE]       read an EDID: rx0, rx1, tx0, tx1 or current\n"
-    "  edid decode FILE                 show what an EDID file says\n"
+    "  edid decode FILE|-               show what an EDID says (raw or text)\n"
     "  edid edit IN -o OUT [EDIT...]    change an EDID file by structure\n"
     "  edid write TABLE FILE            upload an EDID into custom table 1 to 10\n"
     "  edid mode MODE [TABLE [TOP]]     automix, fixed, custom, copy-top, copy-bot\n"
@@ -58,18 +58,25 @@ inline constexpr CommandHelp kCommandHelp[] = {
      "lines of hexadecimal values, or writes it to FILE: raw 256 bytes when the\n"
      "name ends in .bin, else the hexadecimal text.\n"},
     {"edid decode", "FILE",
-     "Shows what an EDID file (raw, or hexadecimal text) says: manufacturer,\n"
-     "product, timings, CTA-861 blocks, HDR and Dolby Vision, and both checksums.\n"},
+     "Shows what an EDID says, every block of it: manufacturer, product,\n"
+     "timings, CTA-861 blocks, HDR and Dolby Vision, and the checksums. FILE\n"
+     "(- for standard input) holds raw bytes, hexadecimal text as `edid read`\n"
+     "writes it, edid-decode's output, the EDID lines of xrandr --verbose, or\n"
+     "one hex string; LF or CR LF line ends. Examples:\n"
+     "  vortilan2 edid decode tv.bin\n"
+     "  edid-decode tv.bin | vortilan2 edid decode -\n"},
     {"edid edit", "IN -o OUT [EDIT...]",
      "Edits an EDID file by structure (name, timings, VICs, audio, data blocks)\n"
      "and writes the result; `vortilan2 edid edit --help` lists the edits.\n"},
     {"edid write", "TABLE FILE [--fix-checksums] [--force]",
-     "Uploads an EDID file into custom table TABLE (1 to 10; tables 11 to 100\n"
-     "are fixed). An EDID whose checksums are wrong is refused unless\n"
-     "--fix-checksums repairs them first; one that does not begin with the EDID\n"
-     "header 00 FF FF FF FF FF FF 00 is refused unless --force. A part the box\n"
-     "does not take is sent once more; if it fails again nothing is committed\n"
-     "and the table keeps its old content.\n"},
+     "Uploads an EDID file (any format of `edid decode`) into custom table\n"
+     "TABLE (1 to 10; tables 11 to 100 are fixed). An EDID whose checksums are\n"
+     "wrong is refused unless --fix-checksums repairs them first; one that does\n"
+     "not begin with the EDID header 00 FF FF FF FF FF FF 00 is refused unless\n"
+     "--force. A 128-byte EDID fills the table's second half with zeros; one\n"
+     "with more than one extension does not fit a table and is refused. A part\n"
+     "the box does not take is sent once more; if it fails again nothing is\n"
+     "committed and the table keeps its old content.\n"},
     {"edid mode", "automix|fixed|custom TABLE [TOP]|copy-top|copy-bot",
      "Chooses the EDID the box presents: its automatic mix, its fixed EDID, a\n"
      "custom table (TABLE for input port 0; TOP for input port 1, 0 for the\n"

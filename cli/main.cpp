@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
             localtime_r(&now, &local);
             return config::LocalTime{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900,
                                      local.tm_hour, local.tm_min,     local.tm_sec};
-        }};
+        },
+        &std::cin};
     return cli::run(args, env);
 }

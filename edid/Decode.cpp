@@ -96,6 +96,8 @@ DetailedTiming decodeDtd(Bytes d, int block) {
     t.stereo = (flags >> 4 & 0x06) | (flags & 0x01);
     t.syncType = flags >> 3 & 0x03;
     t.vSyncPositive = t.syncType == 3 && bit(flags, 2);
+    t.serrate = t.syncType < 3 && bit(flags, 2);
+    t.syncOnGreen = t.syncType < 2 && !bit(flags, 1);
     t.hSyncPositive = t.syncType >= 2 && bit(flags, 1);
     return t;
 }
@@ -313,17 +315,75 @@ HdmiBlock decodeHdmi(Bytes blk) {
         return h;
     }
     h.threeD = bit(blk[at], 7);
+    h.threeDMulti = blk[at] >> 5 & 0x03;
     h.imageSize = blk[at] >> 3 & 0x03;
     ++at;
     if (at >= n) {
         return h;
     }
     const int vicCount = blk[at] >> 5;
+    const std::size_t threeDEnd = std::min(n, at + 1 + std::size_t(vicCount) + (blk[at] & 0x1F));
     ++at;
     for (int i = 0; i < vicCount && at < n; ++i, ++at) {
         h.hdmiVics.push_back(blk[at]);
     }
+    if (!h.threeD) {
+        return h;
+    }
+    if ((h.threeDMulti == 1 || h.threeDMulti == 2) && at + 2 <= threeDEnd) {
+        h.threeDStructures = std::uint16_t(blk[at] << 8 | blk[at + 1]);
+        at += 2;
+        if (h.threeDMulti == 2 && at + 2 <= threeDEnd) {
+            h.threeDMask = std::uint16_t(blk[at] << 8 | blk[at + 1]);
+            at += 2;
+        }
+    }
+    while (at < threeDEnd) {
+        HdmiBlock::ThreeDVic v;
+        v.svdIndex = blk[at] >> 4;
+        v.structure = blk[at] & 0x0F;
+        ++at;
+        if (v.structure >= 8) {
+            if (at >= threeDEnd) {
+                break;
+            }
+            v.detail = blk[at] >> 4;
+            ++at;
+        }
+        h.threeDVics.push_back(v);
+    }
     return h;
+}
+
+DolbyAudio decodeDolbyAudio(Bytes blk) {
+    // blk: header, extended tag, OUI, then the data bytes.
+    DolbyAudio a;
+    if (blk.size() > 5) {
+        const std::uint8_t f = blk[5];
+        a.version = (f & 0x07) + 1;
+        a.headphoneOnly = bit(f, 7);
+        a.heightZone = bit(f, 6);
+        a.surroundZone = bit(f, 5);
+        a.centreZone = bit(f, 4);
+    }
+    if (blk.size() > 6) {
+        a.matPcm48Only = bit(blk[6], 0);
+    }
+    return a;
+}
+
+AmdBlock decodeAmd(Bytes blk) {
+    // blk: header, OUI, version, minor version, refresh range.
+    AmdBlock a;
+    if (blk.size() > 5) {
+        a.versionMajor = blk[4];
+        a.versionMinor = blk[5];
+    }
+    if (blk.size() > 7) {
+        a.minRefreshHz = blk[6];
+        a.maxRefreshHz = blk[7];
+    }
+    return a;
 }
 
 // The HDMI Forum fields start at byte 4 in both the vendor-specific block
@@ -579,6 +639,12 @@ void decodeContent(DataBlock& block, Bytes blk, Notes& notes, int blockIndex) {
             block.content = std::move(map);
             break;
         }
+        case BlockKind::DolbyAudio:
+            block.content = decodeDolbyAudio(blk);
+            break;
+        case BlockKind::Amd:
+            block.content = decodeAmd(blk);
+            break;
         case BlockKind::HdmiForumOverride:
             if (n > 2) {
                 block.content = HdmiForumOverride{blk[2]};
@@ -711,6 +777,34 @@ void resolveYcbcr420Maps(DecodedEdid& out) {
             }
         }
     }
+    // The HDMI block's 3D mask and 3D formats count SVDs the same way.
+    const auto vicAt = [&](std::size_t position) {
+        for (const auto& [at, svd] : svds) {
+            if (at == position) {
+                return svd->vic;
+            }
+        }
+        return 0;
+    };
+    for (Extension& extension : out.extensions) {
+        if (!extension.cta) {
+            continue;
+        }
+        for (DataBlock& block : extension.cta->dataBlocks) {
+            auto* hdmi = std::get_if<HdmiBlock>(&block.content);
+            if (hdmi == nullptr) {
+                continue;
+            }
+            for (int i = 0; hdmi->threeDMask && i < 16; ++i) {
+                if (bit(*hdmi->threeDMask, i) && vicAt(std::size_t(i)) != 0) {
+                    hdmi->threeDMaskVics.push_back(vicAt(std::size_t(i)));
+                }
+            }
+            for (HdmiBlock::ThreeDVic& v : hdmi->threeDVics) {
+                v.vic = vicAt(std::size_t(v.svdIndex));
+            }
+        }
+    }
     for (Extension& extension : out.extensions) {
         if (!extension.cta) {
             continue;
@@ -782,6 +876,9 @@ std::string ShortAudioDescriptor::formatName() const {
 bool ShortAudioDescriptor::joc() const {
     return formatCode == 10 && bit(byte3, 0);
 }
+bool ShortAudioDescriptor::jocAcmod28() const {
+    return formatCode == 10 && bit(byte3, 1);
+}
 bool ShortAudioDescriptor::objectAudio() const {
     return formatCode == 12 && bit(byte3, 0);
 }
@@ -817,7 +914,15 @@ DecodedEdid decodeEdid(std::span<const std::uint8_t> bytes) {
         return out;
     }
     out.hasBase = true;
-    const std::size_t blocks = std::min(bytes.size() / kBlockSize, kMaxBlocks);
+    std::size_t blocks = std::min(bytes.size() / kBlockSize, kMaxBlocks);
+    // A box's table holds 256 bytes: an EDID of fewer blocks is followed by zeros.
+    const std::size_t announcedBlocks = std::size_t(bytes[126]) + 1;
+    if (announcedBlocks < blocks &&
+        std::all_of(bytes.begin() + std::ptrdiff_t(announcedBlocks * kBlockSize),
+                    bytes.begin() + std::ptrdiff_t(blocks * kBlockSize),
+                    [](std::uint8_t b) { return b == 0; })) {
+        blocks = announcedBlocks;
+    }
     if (bytes.size() % kBlockSize != 0 && bytes.size() / kBlockSize < kMaxBlocks) {
         notes.add(boxstatus::printfText("%zu bytes after the last complete block ignored",
                                         bytes.size() % kBlockSize));

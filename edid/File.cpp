@@ -46,21 +46,45 @@ std::string convertTextLineEnds(std::span<const std::uint8_t> source) {
 }
 
 EdidFileContent edidFileContent(std::span<const std::uint8_t> bytes) {
-    bytes = bytes.first(std::min(bytes.size(), kMaxFileRead));
+    bytes = bytes.first(std::min(bytes.size(), kMaxLoadBytes));
     EdidFileContent content;
-    if (bytes.empty() || bytes[0] == 0x00) {
+    content.input = readEdidInput(bytes);
+    const EdidFormat format = content.input.format;
+    if (format == EdidFormat::Binary) {
         content.kind = EdidFileKind::Raw;
         std::copy_n(bytes.begin(), std::min(bytes.size(), kEdidSize), content.image.begin());
+    } else if (format == EdidFormat::DecodeTool || format == EdidFormat::Xrandr ||
+               (format == EdidFormat::HexString && content.input.ok())) {
+        content.kind = EdidFileKind::Field;
     } else {
         content.kind = EdidFileKind::Text;
-        content.text = convertTextLineEnds(bytes);
+        content.text = convertTextLineEnds(bytes.first(std::min(bytes.size(), kMaxFileRead)));
     }
     return content;
 }
 
+std::vector<std::uint8_t> editorBytes(const EdidFileContent& content) {
+    const std::vector<std::uint8_t>& whole = content.input.bytes;
+    if (content.kind == EdidFileKind::Text || !content.input.ok()) {
+        return {};
+    }
+    const std::size_t announced = whole.size() >= kBlockSize ? (whole[126] + 1U) * kBlockSize : 0;
+    if (announced > kEdidSize && whole.size() >= announced) {
+        return {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(announced)};
+    }
+    if (content.kind == EdidFileKind::Raw) {
+        return {content.image.begin(), content.image.end()};
+    }
+    std::vector<std::uint8_t> bytes(whole.begin(),
+                                    whole.begin() + static_cast<std::ptrdiff_t>(
+                                                        std::min(whole.size(), kEdidSize)));
+    bytes.resize(kEdidSize, 0x00);
+    return bytes;
+}
+
 LoadResult loadEdidFile(const fileio::Path& path) {
     LoadResult result;
-    const fileio::ReadResult read = fileio::readFile(path, kMaxFileSize, "an EDID file");
+    const fileio::ReadResult read = fileio::readFile(path, kMaxLoadBytes, "an EDID file");
     if (!read.ok) {
         result.error = QString::fromStdString(read.error);
         return result;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -48,6 +49,16 @@ struct ChecksumVerdict {
 ChecksumVerdict checkChecksums(const EdidImage& image);
 // Stores both computed checksums at bytes 127 and 255.
 void repairChecksums(EdidImage& image);
+
+// Every 128-byte block of an EDID of any length: all correct; their repair.
+bool blockChecksumsOk(std::span<const std::uint8_t> bytes);
+void repairBlockChecksums(std::span<std::uint8_t> bytes);
+
+// An EDID as a box's table holds it: up to 256 bytes, the rest 0x00 (a
+// 128-byte EDID says in its base block that no extension follows). None when
+// the EDID has more than one extension; boxTableRefusal then says why.
+std::optional<EdidImage> boxTableImage(std::span<const std::uint8_t> bytes);
+std::string boxTableRefusal(std::size_t size);
 
 // Appends one line of the text form: each byte as two upper-case digits and a
 // blank, the last blank replaced by a line feed.

@@ -348,7 +348,8 @@ constexpr std::array<TagEntry, 23> kExtendedTags = {{
 }};
 
 // Vendor-specific blocks with a kind of their own, by tag, extended tag and OUI.
-constexpr std::array<VendorEntry, 5> kVendorBlocks = {{
+constexpr std::array<VendorEntry, 6> kVendorBlocks = {{
+    {3, -1, 0x00001A, BlockKind::Amd, "AMD"},
     {3, -1, 0x000C03, BlockKind::Hdmi, "HDMI"},
     {3, -1, 0xC45DD8, BlockKind::HdmiForum, "HDMI Forum"},
     {7, 1, 0x00D046, BlockKind::DolbyVision, "Dolby Vision"},
@@ -444,6 +445,41 @@ std::span<const char* const> scanBehaviours() {
 }
 std::span<const char* const> dolbyInterfaces() {
     return kDolbyInterfaces;
+}
+
+namespace {
+
+constexpr std::array<const char*, 16> kHdmi3dStructures = {
+    "frame packing", "field alternative", "line alternative", "side-by-side (full)",
+    "L + depth", "L + depth + graphics + graphics-depth", "top-and-bottom", nullptr,
+    "side-by-side (half)", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    "side-by-side (half, quincunx)",
+};
+
+constexpr std::array<const char*, 16> kHdmi3dDetails = {
+    "any subsampling", "horizontal subsampling", nullptr, nullptr, nullptr, nullptr,
+    "all quincunx combinations", "quincunx odd/left, odd/right", "quincunx odd/left, even/right",
+    "quincunx even/left, odd/right", "quincunx even/left, even/right", nullptr, nullptr, nullptr,
+    nullptr, nullptr,
+};
+
+constexpr std::array<const char*, 4> kHdmiImageSizes = {
+    "no information",
+    "an aspect ratio",
+    "in units of 1 cm",
+    "in units of 5 cm",
+};
+
+}  // namespace
+
+std::span<const char* const> hdmi3dStructures() {
+    return kHdmi3dStructures;
+}
+std::span<const char* const> hdmi3dDetails() {
+    return kHdmi3dDetails;
+}
+std::span<const char* const> hdmiImageSizes() {
+    return kHdmiImageSizes;
 }
 
 double pqToNits(int code) {

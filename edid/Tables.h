@@ -95,6 +95,14 @@ std::span<const char* const> hdmiContentTypes();
 // (0 is no data for PT, no such formats for IT and CE).
 std::span<const char* const> scanBehaviours();
 
+// HDMI 3D_Structure_ALL bits 0 to 15 and 3D_Structure codes 0 to 15: the same
+// numbering; nullptr where reserved.
+std::span<const char* const> hdmi3dStructures();
+// The 3D_Detail codes of side-by-side (half), 0 to 15; nullptr where reserved.
+std::span<const char* const> hdmi3dDetails();
+// HDMI Image_Size codes 0 to 3: what the base block's image size means.
+std::span<const char* const> hdmiImageSizes();
+
 // Dolby Vision interface codes of block version 2 (0 to 3).
 std::span<const char* const> dolbyInterfaces();
 
@@ -137,6 +145,7 @@ enum class BlockKind {
     DisplayIdTypeX,
     HdmiForumOverride,
     HdmiForumSinkCapability,
+    Amd,
     Unknown,
 };
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -287,10 +288,13 @@ private:
     edid::BoxAccess edidAccess();
     // The editor's text into image.
     edid::ParseResult parseEdidText(edid::EdidImage& image) const;
+    // The editor's EDID when it is longer than a box's table (whole blocks
+    // beyond 256 values), which parseEdidText refuses; none otherwise.
+    std::optional<std::vector<std::uint8_t>> longerEdid(const edid::ParseResult& parsed) const;
     // Uploads the editor's text into the table that cmBEdid selects.
     bool writeEdidToBox();
-    // The image into the editor: 16 lines of 16 values, the checksum bytes in bold.
-    void showEdidHexView(const edid::EdidImage& image);
+    // The bytes into the editor: lines of 16 values, each block's checksum in bold.
+    void showEdidHexView(std::span<const std::uint8_t> bytes);
 
     // The text editor of a byte-list sender.
     QTextEdit* editor(const packets::Sender& sender) const;

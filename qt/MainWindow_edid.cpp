@@ -11,6 +11,8 @@
 #include "MainWindow.h"
 #include "edid/Decode.h"
 #include "edid/File.h"
+#include "edid/Image.h"
+#include "edid/Parse.h"
 #include "edid/Modes.h"
 #include "settings/RegisterMap.h"
 #include "ui_VortilanForm.h"
@@ -83,7 +85,23 @@ edid::ParseResult MainWindow::parseEdidText(edid::EdidImage& image) const {
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())), image);
 }
 
-void MainWindow::showEdidHexView(const edid::EdidImage& image) {
+std::optional<std::vector<std::uint8_t>> MainWindow::longerEdid(
+    const edid::ParseResult& parsed) const {
+    if (parsed.error != edid::ParseError::TooManyValues) {
+        return std::nullopt;
+    }
+    const QByteArray text = ui->EDIDtext->toPlainText().toUpper().toLatin1();
+    std::vector<std::uint8_t> bytes;
+    if (!edid::parseEdidBytes(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                              bytes)
+             .ok() ||
+        bytes.size() % edid::kBlockSize != 0) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+void MainWindow::showEdidHexView(std::span<const std::uint8_t> image) {
     QTextEdit* editor = ui->EDIDtext;
     editor->clear();
     QTextCursor cursor = editor->textCursor();
@@ -115,8 +133,22 @@ void MainWindow::showEdidHexView(const edid::EdidImage& image) {
 void MainWindow::CalculateChkSum() {
     edidHexText.clear();
     edid::EdidImage image{};
-    if (!parseEdidText(image).ok()) {
-        dialogs_.warning(this, kTitle, kHexFormatError);
+    const edid::ParseResult parsed = parseEdidText(image);
+    if (!parsed.ok()) {
+        // An EDID longer than a table: every block's checksum the same way.
+        auto whole = longerEdid(parsed);
+        if (!whole) {
+            dialogs_.warning(this, kTitle, kHexFormatError);
+            return;
+        }
+        if (!edid::blockChecksumsOk(*whole) &&
+            dialogs_.question(this, QString(), kChecksumWrong,
+                              QStringLiteral("Do you want to calculate a new checksum?")) !=
+                QMessageBox::Yes) {
+            return;
+        }
+        edid::repairBlockChecksums(*whole);
+        showEdidHexView(*whole);
         return;
     }
     if (edid::checkChecksums(image).ok()) {
@@ -148,8 +180,13 @@ void MainWindow::WriteEDID() {
 bool MainWindow::writeEdidToBox() {
     const int table = ui->cmBEdid->currentIndex() + 1;
     edid::EdidImage image{};
-    if (!parseEdidText(image).ok()) {
-        dialogs_.warning(this, kTitle, kHexFormatError);
+    const edid::ParseResult parsed = parseEdidText(image);
+    if (!parsed.ok()) {
+        const auto whole = longerEdid(parsed);
+        dialogs_.warning(this, kTitle,
+                         whole ? QString::fromStdString("Can't upload the EDID: " +
+                                                        edid::boxTableRefusal(whole->size()))
+                               : kHexFormatError);
         return false;
     }
     if (!edid::hasEdidHeader(image) &&
@@ -184,8 +221,14 @@ bool MainWindow::LoadEDIDfromFile() {
         editor->setTextColor(QColor(0, 0, 255));
         editor->setFontWeight(QFont::Bold);
         editor->setPlainText(QString::fromLatin1(loaded.content.text));
+    } else if (!loaded.content.input.ok()) {
+        // Another tool's text that does not read: what was expected where.
+        dialogs_.warning(this, kTitle,
+                         QStringLiteral("Cannot read file %1:\n%2.")
+                             .arg(name, QString::fromStdString(loaded.content.input.error)));
+        return false;
     } else {
-        showEdidHexView(loaded.content.image);
+        showEdidHexView(edid::editorBytes(loaded.content));
     }
     showStatus("File loaded", kEditMessageMs);
     return true;
@@ -233,7 +276,9 @@ void MainWindow::showEdidDecode() {
     edid::EdidImage image{};
     const edid::ParseResult parsed = parseEdidText(image);
     std::string text;
-    if (!parsed.ok()) {
+    if (const auto whole = longerEdid(parsed)) {
+        text = edid::describeEdid(*whole);  // more than a box's table holds, decoded whole
+    } else if (!parsed.ok()) {
         text = "Can't decode: " + edid::describeParseError(parsed);
     } else if (parsed.count > 0 && parsed.count < static_cast<int>(edid::kBlockSize)) {
         text = "Can't decode: " + std::to_string(parsed.count) +

@@ -60,12 +60,14 @@ class CliTest : public ::testing::Test {
 protected:
     Result run(std::vector<std::string> args) { return runOn(box_.library(), std::move(args)); }
 
-    Result runOn(usb::Library& library, std::vector<std::string> args) {
+    Result runOn(usb::Library& library, std::vector<std::string> args, std::string input = {}) {
         std::ostringstream out;
         std::ostringstream err;
+        std::istringstream in(input);
         cli::Environment env{library, clock_,
                              out,     err,
-                             false,   [] { return config::LocalTime{1, 2, 2026, 3, 4, 5}; }};
+                             false,   [] { return config::LocalTime{1, 2, 2026, 3, 4, 5}; },
+                             &in};
         const int code = cli::run(args, env);
         return {code, out.str(), err.str()};
     }
@@ -360,6 +362,75 @@ TEST_F(CliTest, EdidWriteWithAChunkFailingTwiceCommitsNothing) {
     EXPECT_EQ(box_.server().withBox([](emu::Box& b) { return *b.table(3); }), before);
 }
 
+// The field's text formats: edid-decode's own output, from a file or from
+// standard input, decodes as the EDID it shows.
+TEST_F(CliTest, EdidDecodeReadsEdidDecodesOwnOutput) {
+    if (std::system("command -v edid-decode >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "edid-decode is not installed (scripts/deps.sh)";
+    }
+    const std::string tv = VORTILAN2_SOURCE_DIR "/emulator/edids/lg-c8-hdmi.bin";
+    const Result direct = run({"edid", "decode", tv});
+    ASSERT_EQ(direct.code, 0) << direct.err;
+    std::string output;
+    if (FILE* pipe = popen(("edid-decode " + tv).c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            output.append(buffer, n);
+        }
+        pclose(pipe);
+    }
+    writeFile(path("tv.txt"), output);
+    const Result fromFile = run({"edid", "decode", path("tv.txt")});
+    ASSERT_EQ(fromFile.code, 0) << fromFile.err;
+    EXPECT_EQ(fromFile.out, direct.out);
+    const Result fromStdin = runOn(box_.library(), {"edid", "decode", "-"}, output);
+    ASSERT_EQ(fromStdin.code, 0) << fromStdin.err;
+    EXPECT_EQ(fromStdin.out, direct.out);
+
+    output.erase(output.find("----------------"), 16);  // the hex section then runs on
+    const Result broken = runOn(box_.library(), {"edid", "decode", "-"}, output);
+    EXPECT_EQ(broken.code, 2);
+    EXPECT_EQ(broken.err, "Can't decode -: line 23: expected 16 hex bytes, found 'Block'\n");
+}
+
+// A 128-byte EDID fills a table with zeros after it; one of 384 bytes is
+// decoded whole but does not fit a table, and nothing is sent.
+TEST_F(CliTest, EdidWriteTakes128BytesAndRefusesTwoExtensions) {
+    auto sink = box_.server().withBox([](emu::Box& b) { return *b.sink(1); });
+    std::string block0(sink.begin(), sink.begin() + 128);
+    block0[126] = 0;
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < 127; ++i) {
+        sum += static_cast<std::uint8_t>(block0[i]);
+    }
+    block0[127] = static_cast<char>((256 - sum % 256) % 256);
+    writeFile(path("one.bin"), block0);
+    const Result decoded = run({"edid", "decode", path("one.bin")});
+    ASSERT_EQ(decoded.code, 0) << decoded.err;
+    EXPECT_EQ(decoded.out.find("Block 1"), std::string::npos) << decoded.out;
+    EXPECT_EQ(decoded.out.find("Problems"), std::string::npos) << decoded.out;
+    ASSERT_EQ(run({"edid", "write", "2", path("one.bin")}).code, 0);
+    const auto table = box_.server().withBox([](emu::Box& b) { return *b.table(2); });
+    EXPECT_TRUE(std::equal(block0.begin(), block0.end(), table.begin(),
+                           [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }));
+    EXPECT_TRUE(std::all_of(table.begin() + 128, table.end(), [](std::uint8_t b) { return b == 0; }));
+
+    std::string three(sink.begin(), sink.end());
+    three.append(sink.begin() + 128, sink.end());
+    writeFile(path("three.bin"), three);
+    const Result whole = run({"edid", "decode", path("three.bin")});
+    EXPECT_NE(whole.out.find("Block 2: CTA-861"), std::string::npos) << whole.out;
+    box_.clearTrace();
+    const Result refused = run({"edid", "write", "3", path("three.bin")});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_NE(refused.err.find("Can't write EDID table 3: " + path("three.bin") +
+                               ": the EDID has 384 bytes (2 extension blocks); the box's tables "
+                               "hold a base block and one extension"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(writes().empty());
+}
+
 // ---- Configuration files -------------------------------------------------------------
 
 TEST_F(CliTest, ConfigDiffBetweenTwoStatesNamesTheKeysThatDiffer) {
@@ -482,7 +553,7 @@ INSTANTIATE_TEST_SUITE_P(
         EndlessCase{"DiffZeros", {"config", "diff", "/dev/zero"}, "too much for a configuration file"},
         EndlessCase{"DecodeZeros",
                     {"edid", "decode", "/dev/zero"},
-                    ": it holds more than 64 KiB, too much for an EDID file"},
+                    ": it holds more than 1024 KiB, too much for an EDID file"},
         EndlessCase{"DecodeFifo", {"edid", "decode", "FIFO"}, "too much for an EDID file"}),
     [](const ::testing::TestParamInfo<EndlessCase>& p) { return std::string(p.param.name); });
 

@@ -808,6 +808,66 @@ TEST_P(GuiEdidLoadTest, ShowsRawFilesInTheHexViewAndTextFilesInBlueBold) {
 INSTANTIATE_TEST_SUITE_P(Files, GuiEdidLoadTest, ::testing::ValuesIn(loadCases()),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// Another tool's text loads as the bytes it holds; an EDID with two
+// extensions loads and decodes whole, and its upload is refused with the
+// reason, nothing sent.
+TEST_F(GuiEdidFileTest, OtherToolsTextAndLongerEdidsLoadWhole) {
+    const EdidImage tv = sinkEdid(0);
+    const auto lines = [](const Bytes& bytes, const std::string& indent, const char* between) {
+        std::string text;
+        for (std::size_t at = 0; at < bytes.size(); at += 16) {
+            text += indent;
+            for (std::size_t i = at; i < at + 16; ++i) {
+                char two[3];
+                std::snprintf(two, sizeof two, "%02x", bytes[i]);
+                text += (i == at ? "" : between) + std::string(two);
+            }
+            text += "\n";
+        }
+        return text;
+    };
+    const Bytes tvBytes(tv.begin(), tv.end());
+    const std::string xrandr = "HDMI-1 connected\n\tEDID: \n" + lines(tvBytes, "\t\t", "") +
+                               "\tBroadcast RGB: Automatic\n";
+    ASSERT_TRUE(load(write("xrandr.txt", bytesOf(xrandr))));
+    EXPECT_EQ(editor(), qtext(edid::hexText(tv)));
+    expectHexView(ui().EDIDtext, tv);
+
+    Bytes three = tvBytes;
+    three.insert(three.end(), tvBytes.begin() + 128, tvBytes.end());
+    three[126] = 2;
+    edid::repairBlockChecksums(three);
+    ASSERT_TRUE(load(write("three.bin", three)));
+    std::string threeText;
+    for (std::size_t at = 0; at < three.size(); at += 16) {
+        edid::appendHexLine(threeText, std::span(three).subspan(at, 16));
+    }
+    EXPECT_EQ(editor(), qtext(threeText));
+    EXPECT_EQ(ui().txtEdidDecoded->toPlainText(), qtext(edid::describeEdid(three)));
+    EXPECT_TRUE(ui().txtEdidDecoded->toPlainText().contains(QStringLiteral("Block 2: CTA-861")));
+
+    chooseTable("customEDID", 2);
+    resetRecords();
+    invoke("WriteEDID");
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, Shown::Warning);
+    EXPECT_EQ(dialogs_.shown[0].text,
+              QStringLiteral("Can't upload the EDID: the EDID has 384 bytes (2 extension blocks); "
+                             "the box's tables hold a base block and one extension"));
+    EXPECT_TRUE(box_.requests().empty());
+
+    // A cut line of xrandr's text: the place and what was expected; the editor keeps its text.
+    std::string cut = xrandr;
+    cut.erase(cut.find("\t\t" + lines(Bytes(tvBytes.begin() + 16, tvBytes.begin() + 32), "", "")) + 2, 2);
+    resetRecords();
+    const QString file = write("cut.txt", bytesOf(cut));
+    EXPECT_FALSE(load(file));
+    ASSERT_EQ(dialogs_.shown.size(), 2u);
+    EXPECT_EQ(dialogs_.shown[1].text, QStringLiteral("Cannot read file ") + file +
+                                          QStringLiteral(":\nline 4: expected 32 hex digits, found 30."));
+    EXPECT_EQ(editor(), qtext(threeText));
+}
+
 TEST_F(GuiEdidFileTest, CancelledLoadChangesNothing) {
     setEditor("kept");
     EXPECT_FALSE(invokeBool("LoadEDIDfromFile"));
@@ -839,7 +899,7 @@ TEST_F(GuiEdidFileTest, EndlessInputsAreRefusedWithTheReason) {
         EXPECT_FALSE(load(input));
         ASSERT_EQ(dialogs_.shown.size(), 2u);
         EXPECT_EQ(dialogs_.shown[1].text,
-                  QStringLiteral("Cannot read file %1:\nit holds more than 64 KiB, too much for "
+                  QStringLiteral("Cannot read file %1:\nit holds more than 1024 KiB, too much for "
                                  "an EDID file.")
                       .arg(input));
         EXPECT_EQ(editor(), QStringLiteral("kept"));
