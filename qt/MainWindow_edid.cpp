@@ -12,6 +12,7 @@
 #include "edid/Decode.h"
 #include "edid/File.h"
 #include "edid/Modes.h"
+#include "qt/EdidUndo.h"
 #include "settings/RegisterMap.h"
 #include "ui_VortilanForm.h"
 
@@ -49,11 +50,18 @@ bool MainWindow::readEdidFromBox(edid::EdidSource source, bool show) {
     }
     if (show) {
         showStatus(std::string(edid::sourceInfo(source).message), edid::kNoticeMs);
-        QTextEdit* editor = ui->EDIDtext;
-        editor->setFontPointSize(kEditorPointSize);
-        editor->setTextColor(Qt::black);
-        editor->setFontWeight(QFont::Normal);
-        editor->setPlainText(QString::fromLatin1(edidHexText));
+        // A read is a step of its own: undoing it brings back what was there.
+        const std::string_view name = edid::sourceInfo(source).name;
+        const QString step =
+            tr("Read %1 EDID")
+                .arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())).toUpper());
+        edidUndo_->apply(step, [this] {
+            QTextEdit* editor = ui->EDIDtext;
+            editor->setFontPointSize(kEditorPointSize);
+            editor->setTextColor(Qt::black);
+            editor->setFontWeight(QFont::Normal);
+            editor->setPlainText(QString::fromLatin1(edidHexText));
+        });
     }
     return true;
 }
@@ -116,15 +124,16 @@ void MainWindow::CalculateChkSum() {
         dialogs_.warning(this, kTitle, kHexFormatError);
         return;
     }
+    const QString step = tr("Fix Checksums");
     if (edid::checkChecksums(image).ok()) {
-        showEdidHexView(image);
+        edidUndo_->apply(step, [&] { showEdidHexView(image); });
         return;
     }
     if (dialogs_.question(this, QString(), kChecksumWrong,
                           QStringLiteral("Do you want to calculate a new checksum?")) ==
         QMessageBox::Yes) {
         edid::repairChecksums(image);
-        showEdidHexView(image);
+        edidUndo_->apply(step, [&] { showEdidHexView(image); });
     }
 }
 
@@ -172,15 +181,17 @@ bool MainWindow::LoadEDIDfromFile() {
                          QStringLiteral("Cannot read file %1:\n%2.").arg(name, loaded.error));
         return false;
     }
-    if (loaded.content.kind == edid::EdidFileKind::Text) {
-        QTextEdit* editor = ui->EDIDtext;
-        editor->setFontPointSize(kEditorPointSize);
-        editor->setTextColor(QColor(0, 0, 255));
-        editor->setFontWeight(QFont::Bold);
-        editor->setPlainText(QString::fromLatin1(loaded.content.text));
-    } else {
-        showEdidHexView(loaded.content.image);
-    }
+    edidUndo_->apply(tr("Load from File"), [&] {
+        if (loaded.content.kind == edid::EdidFileKind::Text) {
+            QTextEdit* editor = ui->EDIDtext;
+            editor->setFontPointSize(kEditorPointSize);
+            editor->setTextColor(QColor(0, 0, 255));
+            editor->setFontWeight(QFont::Bold);
+            editor->setPlainText(QString::fromLatin1(loaded.content.text));
+        } else {
+            showEdidHexView(loaded.content.image);
+        }
+    });
     showStatus("File loaded", kEditMessageMs);
     return true;
 }
@@ -227,6 +238,7 @@ void MainWindow::showEdidDecode() {
     edid::EdidImage image{};
     const edid::ParseResult parsed = parseEdidText(image);
     std::string text;
+    std::optional<edid::DecodedEdid> decoded;
     if (!parsed.ok()) {
         text = "Can't decode: " + edid::describeParseError(parsed);
     } else if (parsed.count > 0 && parsed.count < static_cast<int>(edid::kBlockSize)) {
@@ -234,8 +246,10 @@ void MainWindow::showEdidDecode() {
                (parsed.count == 1 ? " value" : " values") + ", an EDID has at least 128";
     } else if (parsed.count > 0) {
         // All 256 bytes, as an upload or a save would take them.
-        text = edid::describeEdid(std::span<const std::uint8_t>(image));
+        decoded = edid::decodeEdid(std::span<const std::uint8_t>(image));
+        text = edid::describeEdid(*decoded);
     }
+    showEdidColour(decoded ? &*decoded : nullptr);
     // Keep the place the user scrolled to while the text follows the editor.
     QScrollBar* scroll = ui->txtEdidDecoded->verticalScrollBar();
     const int position = scroll->value();
