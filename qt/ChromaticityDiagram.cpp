@@ -84,9 +84,7 @@ std::span<const LocusSample> spectralLocus() {
 
 ChromaticityDiagram::ChromaticityDiagram(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
 void ChromaticityDiagram::setPoints(const boxstatus::ColourPoints& points) {
@@ -114,7 +112,8 @@ QRectF ChromaticityDiagram::plotRect() const {
     const double width = std::max(1, this->width() - kLeftMargin - kEdge);
     const double height = std::max(1, this->height() - kBottomMargin - kEdge);
     const double scale = std::min(width / kRangeX, height / kRangeY);
-    return QRectF(kLeftMargin, kEdge + height - scale * kRangeY, scale * kRangeX,
+    // At the top, in the middle of the width.
+    return QRectF(kLeftMargin + (width - scale * kRangeX) / 2, kEdge, scale * kRangeX,
                   scale * kRangeY);
 }
 
@@ -153,16 +152,11 @@ QString ChromaticityDiagram::pointText(int index) const {
 }
 
 QSize ChromaticityDiagram::sizeHint() const {
-    return {220, heightForWidth(220)};
+    return {220, 235};
 }
 
 QSize ChromaticityDiagram::minimumSizeHint() const {
-    return {120, heightForWidth(120)};
-}
-
-int ChromaticityDiagram::heightForWidth(int width) const {
-    const double plotWidth = std::max(0, width - kLeftMargin - kEdge);
-    return static_cast<int>(plotWidth / kRangeX * kRangeY) + kBottomMargin + kEdge;
+    return {120, 125};
 }
 
 bool ChromaticityDiagram::event(QEvent* event) {
@@ -246,7 +240,7 @@ void ChromaticityDiagram::drawBackground(QPainter& painter) const {
                              Qt::AlignHCenter | Qt::AlignTop, text);
         }
         const QPointF at = toWidget(0, v);
-        painter.drawText(QRectF(0, at.y() - 6, kLeftMargin - 2, 12),
+        painter.drawText(QRectF(plot.left() - kLeftMargin, at.y() - 6, kLeftMargin - 2, 12),
                          Qt::AlignRight | Qt::AlignVCenter, text);
     }
 

@@ -251,9 +251,9 @@ class GuiPicturesTest : public PictureTest {
 protected:
     void SetUp() override {
         window_ = std::make_unique<MainWindow>(library_, clock_, dialogs_);
-        window_->stopStatusTimer();
     }
 
+    // One status tick, as the running timer would make it.
     void tick() {
         QTimerEvent event(window_->statusTimer());
         QCoreApplication::sendEvent(window_.get(), &event);
