@@ -17,6 +17,7 @@
 #include "benchmarks/CpuTime.h"
 #include "qt/ChromaticityDiagram.h"
 #include "qt/Dialogs.h"
+#include "qt/EdidUndo.h"
 #include "qt/MainWindow.h"
 #include "tests/support/EmulatedBox.h"
 #include "ui_VortilanForm.h"
