@@ -181,14 +181,18 @@ void LuminanceBar::paintEvent(QPaintEvent*) {
         const double w = metrics.horizontalAdvance(mark.label);
         QRectF label(std::max(0.0, std::min(x - w / 2, width() - w)), 0, w,
                      metrics.height());
-        for (int row = 0; row < 2; ++row) {
-            label.moveTop(row == 0 ? metrics.height() : 0);
-            const bool clear = std::none_of(placed.begin(), placed.end(), [&](const QRectF& r) {
-                return r.adjusted(-3, 0, 3, 0).intersects(label);
+        const auto clear = [&placed](const QRectF& r) {
+            return std::none_of(placed.begin(), placed.end(), [&r](const QRectF& other) {
+                return other.adjusted(-3, 0, 3, 0).intersects(r);
             });
-            if (clear) {
-                break;
-            }
+        };
+        label.moveTop(metrics.height());
+        if (!clear(label)) {
+            label.moveTop(0);
+        }
+        // Both rows taken here: right of what the upper row holds.
+        while (!clear(label) && label.right() < width()) {
+            label.moveLeft(label.left() + 4);
         }
         placed.push_back(label);
         painter.setPen(mark.colour.darker(120));
