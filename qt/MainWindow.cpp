@@ -8,6 +8,7 @@
 #include <QTimerEvent>
 #include <cstdlib>
 
+#include "qt/EdidUndo.h"
 #include "ui_VortilanForm.h"
 
 // The form's pictures live in this library; Q_INIT_RESOURCE must be used
@@ -65,7 +66,12 @@ MainWindow::MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library*
         QMetaObject::invokeMethod(this, [this] { devicesChanged(); }, Qt::QueuedConnection);
     });
 
+    edidUndo_ = new gui::EdidUndo(ui->EDIDtext, this);
+    edidUndo_->bindActions(ui->actionUndo, ui->actionRedo);
+
     initDevice();
+    // What the start-up read shows is where undoing ends.
+    edidUndo_->reset();
 }
 
 MainWindow::~MainWindow() {

@@ -25,6 +25,7 @@
 #include "edid/Transfer.h"
 #include "link/BoxCommands.h"
 #include "link/LinkUi.h"
+#include "link/PageReads.h"
 #include "link/UsbLink.h"
 #include "packets/Senders.h"
 #include "qt/Dialogs.h"
@@ -36,6 +37,13 @@
 class QProgressBar;
 class QTextEdit;
 class QTimer;
+
+namespace edid {
+struct DecodedEdid;
+}
+namespace gui {
+class EdidUndo;
+}
 
 namespace Ui {
 class MainWindow;
@@ -101,6 +109,9 @@ public:
     Ui::MainWindow* form() const { return ui; }
     QProgressBar* statusProgressBar() const { return progressBar; }
     boxlink::UsbLink& link() { return link_; }
+    // The undo history of the EDID editor: every change of its text is a
+    // step; an edit made by the window goes through its apply().
+    gui::EdidUndo& edidUndo() { return *edidUndo_; }
     boxlink::BoxCommands& commands() { return commands_; }
 
     // The program's mirror of the box's settings (the EP state).
@@ -145,6 +156,9 @@ protected:
 private slots:
     void FileExit();
     void FileAbout();
+    // Edit menu: undo and redo of the EDID editor (MainWindow_pictures.cpp).
+    void EditUndo();
+    void EditRedo();
 
     // Settings slots (MainWindow_settings.cpp): each writes its register(s)
     // at once and keeps the mirror byte in epState.
@@ -296,6 +310,13 @@ private:
     // The bytes into the editor: lines of 16 values, each block's checksum in bold.
     void showEdidHexView(std::span<const std::uint8_t> bytes);
 
+    // The colour pictures (MainWindow_pictures.cpp): the EDID's colour
+    // characteristics (nothing when decoded is null), the captured HDR
+    // infoframe and Dolby Vision block of a poll, the custom HDR infoframe.
+    void showEdidColour(const edid::DecodedEdid* decoded);
+    void showSignalPictures(const boxlink::PageSpans& pages);
+    void showCustomHdrPictures(std::string_view text);
+
     // The text editor of a byte-list sender.
     QTextEdit* editor(const packets::Sender& sender) const;
     // Sends the byte list of a sender's editor and reports the outcome.
@@ -316,6 +337,7 @@ private:
 
     boxlink::UsbLink link_;
     boxlink::BoxCommands commands_;
+    gui::EdidUndo* edidUndo_ = nullptr;
 
     int statusTimerId = 0;
     std::uint32_t statusTimerRunning = 0;

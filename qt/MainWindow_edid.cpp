@@ -14,6 +14,7 @@
 #include "edid/Image.h"
 #include "edid/Parse.h"
 #include "edid/Modes.h"
+#include "qt/EdidUndo.h"
 #include "settings/RegisterMap.h"
 #include "ui_VortilanForm.h"
 
@@ -54,11 +55,18 @@ bool MainWindow::readEdidFromBox(edid::EdidSource source, bool show) {
     }
     if (show) {
         showStatus(std::string(edid::sourceInfo(source).message), edid::kNoticeMs);
-        QTextEdit* editor = ui->EDIDtext;
-        editor->setFontPointSize(kEditorPointSize);
-        editor->setTextColor(Qt::black);
-        editor->setFontWeight(QFont::Normal);
-        editor->setPlainText(QString::fromLatin1(edidHexText));
+        // A read is a step of its own: undoing it brings back what was there.
+        const std::string_view name = edid::sourceInfo(source).name;
+        const QString step =
+            tr("Read %1 EDID")
+                .arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())).toUpper());
+        edidUndo_->apply(step, [this] {
+            QTextEdit* editor = ui->EDIDtext;
+            editor->setFontPointSize(kEditorPointSize);
+            editor->setTextColor(Qt::black);
+            editor->setFontWeight(QFont::Normal);
+            editor->setPlainText(QString::fromLatin1(edidHexText));
+        });
     }
     return true;
 }
@@ -148,18 +156,19 @@ void MainWindow::CalculateChkSum() {
             return;
         }
         edid::repairBlockChecksums(*whole);
-        showEdidHexView(*whole);
+        edidUndo_->apply(tr("Fix Checksums"), [&] { showEdidHexView(*whole); });
         return;
     }
+    const QString step = tr("Fix Checksums");
     if (edid::checkChecksums(image).ok()) {
-        showEdidHexView(image);
+        edidUndo_->apply(step, [&] { showEdidHexView(image); });
         return;
     }
     if (dialogs_.question(this, QString(), kChecksumWrong,
                           QStringLiteral("Do you want to calculate a new checksum?")) ==
         QMessageBox::Yes) {
         edid::repairChecksums(image);
-        showEdidHexView(image);
+        edidUndo_->apply(step, [&] { showEdidHexView(image); });
     }
 }
 
@@ -215,21 +224,24 @@ bool MainWindow::LoadEDIDfromFile() {
                          QStringLiteral("Cannot read file %1:\n%2.").arg(name, loaded.error));
         return false;
     }
-    if (loaded.content.kind == edid::EdidFileKind::Text) {
-        QTextEdit* editor = ui->EDIDtext;
-        editor->setFontPointSize(kEditorPointSize);
-        editor->setTextColor(QColor(0, 0, 255));
-        editor->setFontWeight(QFont::Bold);
-        editor->setPlainText(QString::fromLatin1(loaded.content.text));
-    } else if (!loaded.content.input.ok()) {
+    if (loaded.content.kind != edid::EdidFileKind::Text && !loaded.content.input.ok()) {
         // Another tool's text that does not read: what was expected where.
         dialogs_.warning(this, kTitle,
                          QStringLiteral("Cannot read file %1:\n%2.")
                              .arg(name, QString::fromStdString(loaded.content.input.error)));
         return false;
-    } else {
-        showEdidHexView(edid::editorBytes(loaded.content));
     }
+    edidUndo_->apply(tr("Load from File"), [&] {
+        if (loaded.content.kind == edid::EdidFileKind::Text) {
+            QTextEdit* editor = ui->EDIDtext;
+            editor->setFontPointSize(kEditorPointSize);
+            editor->setTextColor(QColor(0, 0, 255));
+            editor->setFontWeight(QFont::Bold);
+            editor->setPlainText(QString::fromLatin1(loaded.content.text));
+        } else {
+            showEdidHexView(edid::editorBytes(loaded.content));
+        }
+    });
     showStatus("File loaded", kEditMessageMs);
     return true;
 }
@@ -276,8 +288,11 @@ void MainWindow::showEdidDecode() {
     edid::EdidImage image{};
     const edid::ParseResult parsed = parseEdidText(image);
     std::string text;
+    std::optional<edid::DecodedEdid> decoded;
     if (const auto whole = longerEdid(parsed)) {
-        text = edid::describeEdid(*whole);  // more than a box's table holds, decoded whole
+        // More than a box's table holds, decoded whole.
+        decoded = edid::decodeEdid(std::span<const std::uint8_t>(*whole));
+        text = edid::describeEdid(*decoded);
     } else if (!parsed.ok()) {
         text = "Can't decode: " + edid::describeParseError(parsed);
     } else if (parsed.count > 0 && parsed.count < static_cast<int>(edid::kBlockSize)) {
@@ -285,8 +300,10 @@ void MainWindow::showEdidDecode() {
                (parsed.count == 1 ? " value" : " values") + ", an EDID has at least 128";
     } else if (parsed.count > 0) {
         // All 256 bytes, as an upload or a save would take them.
-        text = edid::describeEdid(std::span<const std::uint8_t>(image));
+        decoded = edid::decodeEdid(std::span<const std::uint8_t>(image));
+        text = edid::describeEdid(*decoded);
     }
+    showEdidColour(decoded ? &*decoded : nullptr);
     // Keep the place the user scrolled to while the text follows the editor.
     QScrollBar* scroll = ui->txtEdidDecoded->verticalScrollBar();
     const int position = scroll->value();
