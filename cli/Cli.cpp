@@ -13,6 +13,7 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/Completion.h"
 #include "cli/Help.h"
 #include "cli/Session.h"
 #include "config/BoxConfig.h"
@@ -911,6 +912,20 @@ int configDiff(Environment& env, const Args& args) {
     return kOk;
 }
 
+// ---- completion ------------------------------------------------------------------------
+
+int completionCommand(Environment& env, const Args& args) {
+    int code = kOk;
+    if (!checkArgs(env, "completion", args, 1, 1, {}, code)) {
+        return code;
+    }
+    if (args.words[0] != "bash") {
+        return usage(env, "completion", "unknown shell " + args.words[0] + " (bash)");
+    }
+    env.out << bashCompletion();
+    return kOk;
+}
+
 // ---- dispatch -------------------------------------------------------------------------
 
 struct Command {
@@ -924,6 +939,7 @@ constexpr Command kCommands[] = {
     {"edid mode", edidMode},         {"cec send", cecSend},       {"infoframe send", infoframeSend},
     {"rs232 send", rs232Send},       {"osd text", osdText},       {"config export", configExport},
     {"config import", configImport}, {"config diff", configDiff},
+    {"completion", completionCommand},
 };
 
 }  // namespace

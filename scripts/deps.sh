@@ -22,6 +22,17 @@ packages=(
     xauth
     fonts-dejavu-core
     edid-decode
+    # Installing and packaging: the icon's PNGs, the manual pages, the Debian
+    # package and its checks (scripts/package.sh, scripts/check-package.sh).
+    librsvg2-bin
+    help2man
+    gzip
+    file
+    dpkg-dev
+    desktop-file-utils
+    appstream
+    lintian
+    man-db
     "$@"
 )
 
