@@ -6,12 +6,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)"
+# Everything but the package's path goes to standard error.
+{
+    scripts/deps.sh
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j "$(nproc)"
+} >&2
 out=build-release/package
 rm -f "$out"/vortilan2_*.deb
-cpack --config build-release/CPackConfig.cmake -B "$out" >/dev/null
+cpack --config build-release/CPackConfig.cmake -B "$out" >&2
 debs=("$out"/vortilan2_*.deb)
 if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
     echo "package: cpack made no package in $out" >&2
