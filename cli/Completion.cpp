@@ -65,6 +65,15 @@ std::string joined(const std::vector<std::string>& words, std::string_view separ
     return out;
 }
 
+// One arm of a case statement of the script; nothing when no word matches it.
+std::string caseArm(std::string_view indent, const std::vector<std::string>& patterns,
+                    std::string_view action) {
+    if (patterns.empty()) {
+        return {};
+    }
+    return std::string(indent) + joined(patterns, "|") + ") " + std::string(action) + " ;;\n";
+}
+
 void addOnce(std::vector<std::string>& words, std::string_view word) {
     if (std::find(words.begin(), words.end(), word) == words.end()) {
         words.emplace_back(word);
@@ -258,21 +267,15 @@ std::string bashCompletion() {
         "    local words=() i\n"
         "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
         "        case ${COMP_WORDS[i]} in\n";
-    if (!valueOptions.empty()) {
-        script += "            " + joined(valueOptions, "|") + ") ((i++)) ;;\n";
-    }
+    script += caseArm("            ", valueOptions, "((i++))");
     script +=
         "            -[!0-9]*) ;;\n"
         "            *) words+=(\"${COMP_WORDS[i]}\") ;;\n"
         "        esac\n"
         "    done\n"
         "    case $prev in\n";
-    if (!fileOptions.empty()) {
-        script += "        " + joined(fileOptions, "|") + ") _vortilan2_files; return ;;\n";
-    }
-    if (!otherOptions.empty()) {
-        script += "        " + joined(otherOptions, "|") + ") return ;;\n";
-    }
+    script += caseArm("        ", fileOptions, "_vortilan2_files; return");
+    script += caseArm("        ", otherOptions, "return");
     script +=
         "    esac\n"
         "\n"
