@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include "cli/EdidEdit.h"
+#include "cli/Completion.h"
 #include "cli/Help.h"
 #include "cli/Session.h"
 #include "config/BoxConfig.h"
@@ -912,6 +913,20 @@ int edidEditCommand(Environment& env, const Args& args) {
     return edidEdit(env, args.all, {load, writeWholeFile});
 }
 
+// ---- completion ------------------------------------------------------------------------
+
+int completionCommand(Environment& env, const Args& args) {
+    int code = kOk;
+    if (!checkArgs(env, "completion", args, 1, 1, {}, code)) {
+        return code;
+    }
+    if (args.words[0] != "bash") {
+        return usage(env, "completion", "unknown shell " + args.words[0] + " (bash)");
+    }
+    env.out << bashCompletion();
+    return kOk;
+}
+
 // ---- dispatch -------------------------------------------------------------------------
 
 struct Command {
@@ -927,6 +942,7 @@ constexpr Command kCommands[] = {
     {"rs232 send", rs232Send},       {"osd text", osdText},       {"config export", configExport},
     {"config import", configImport}, {"config diff", configDiff},
     {"edid edit", edidEditCommand, edidEditHelp},
+    {"completion", completionCommand},
 };
 
 }  // namespace

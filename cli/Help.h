@@ -13,6 +13,7 @@ struct CommandHelp {
 
 inline constexpr std::string_view kProgramHelp =
     "Usage: vortilan2 COMMAND [ARGUMENTS] [--help]\n"
+    "  or:  vortilan2 --help | --version\n"
     "\n"
     "Reads and changes the settings of a VORTILAN2 box, its EDIDs, and sends\n"
     "packets through it, without the window. The box is found by USB, or among\n"
@@ -34,6 +35,7 @@ inline constexpr std::string_view kProgramHelp =
     "  config export FILE               save the whole box to a configuration file\n"
     "  config import FILE               apply a configuration file to the box\n"
     "  config diff FILE [FILE2]         what FILE would change in the box (or in FILE2)\n"
+    "  completion bash                  print the bash completion script\n"
     "\n"
     "Exit status: 0 done, 1 the box refused or did not answer, 2 bad usage or input.\n"
     "`vortilan2 COMMAND --help` tells more about a command.\n";
@@ -103,6 +105,10 @@ inline constexpr CommandHelp kCommandHelp[] = {
     {"config diff", "FILE [FILE2]",
      "Lists, key by key, what importing FILE would change in the box, or, with\n"
      "FILE2, how FILE differs from FILE2.\n"},
+    {"completion", "bash",
+     "Prints the script that completes vortilan2's commands, options, setting\n"
+     "names and values in bash. Packages install it; to try it in a shell:\n"
+     "source <(vortilan2 completion bash)\n"},
 };
 
 }  // namespace cli

@@ -8,13 +8,18 @@
 #include <iostream>
 
 #include "cli/Cli.h"
+#include "vortilan2/Version.h"
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "vortilan2 " << VORTILAN2_VERSION << '\n';
+        return 0;
+    }
+    QCoreApplication app(argc, argv);  // file names in the locale's encoding
     // The application object takes the user's locale; numbers in texts and
     // files keep their full stop.
     std::setlocale(LC_NUMERIC, "C");
-    std::vector<std::string> args(argv + 1, argv + argc);
     auto library = usb::createLibrary();
     cli::Environment env{
         *library, usb::systemClock(), std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, [] {

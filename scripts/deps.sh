@@ -23,6 +23,17 @@ packages=(
     fonts-dejavu-core
     edid-decode
     locales
+    # Installing and packaging: the icon's PNGs, the manual pages, the Debian
+    # package and its checks (scripts/package.sh, scripts/check-package.sh).
+    librsvg2-bin
+    help2man
+    gzip
+    file
+    dpkg-dev
+    desktop-file-utils
+    appstream
+    lintian
+    man-db
     "$@"
 )
 
