@@ -148,6 +148,10 @@ void MainWindow::timerEvent(QTimerEvent* event) {
         return;
     }
     runStatusPoll();
+    // The poll that found the box gone leaves the reason, not its failures.
+    if (link_.boxGone()) {
+        showStatus(kDisconnectedText, 0);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
