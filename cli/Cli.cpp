@@ -910,7 +910,12 @@ int edidEditCommand(Environment& env, const Args& args) {
     const auto load = [&env](const std::string& path, std::string& error) {
         return loadImage(env, path, error);
     };
-    return edidEdit(env, args.all, {load, writeWholeFile});
+    const auto save = [](const std::string& path, std::string_view bytes, std::string& error) {
+        const auto saved = fileio::saveFile(filePath(path), bytes);
+        error = saved.error;
+        return saved.ok;
+    };
+    return edidEdit(env, args.all, {load, save});
 }
 
 // ---- completion ------------------------------------------------------------------------
