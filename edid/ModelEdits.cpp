@@ -191,6 +191,17 @@ CtaModel* ctaFor(EdidModel& model, bool create, EditResult& result) {
     return nullptr;
 }
 
+// Runs an edit of the CTA-861 extension (made when `create` and missing)
+// as a transaction.
+EditResult editCta(EdidModel& model, bool create,
+                   const std::function<EditResult(CtaModel&)>& edit) {
+    return transact(model, [&](EdidModel& m) {
+        EditResult result;
+        CtaModel* cta = ctaFor(m, create, result);
+        return cta == nullptr ? result : edit(*cta);
+    });
+}
+
 bool isKind(const CtaBlock& block, BlockKind kind) {
     const BlockKind k = block.kind();
     if (kind == BlockKind::HdmiForum) {
@@ -564,12 +575,9 @@ EditResult checkVic(int vic) {
 }
 
 EditResult edit420Only(EdidModel& model, int vic, int position, bool add) {
-    return transact(model, [&](EdidModel& m) {
+    return editCta(model, add, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         EditResult result;
-        CtaModel* cta = ctaFor(m, add, result);
-        if (cta == nullptr) {
-            return result;
-        }
         const int index = add ? blockFor(*cta, BlockKind::Ycbcr420Video, result)
                               : findBlock(*cta, BlockKind::Ycbcr420Video);
         if (index < 0) {
@@ -961,12 +969,9 @@ EditResult addVic(EdidModel& model, int vic, int position, VicList list) {
     if (list == VicList::Ycbcr420Only) {
         return edit420Only(model, vic, position, true);
     }
-    return transact(model, [&](EdidModel& m) {
+    return editCta(model, true, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         EditResult result;
-        CtaModel* cta = ctaFor(m, true, result);
-        if (cta == nullptr) {
-            return result;
-        }
         if (blockFor(*cta, BlockKind::Video, result) < 0) {
             return result;
         }
@@ -998,12 +1003,8 @@ EditResult removeVic(EdidModel& model, int vic, VicList list) {
     if (list == VicList::Ycbcr420Only) {
         return edit420Only(model, vic, -1, false);
     }
-    return transact(model, [&](EdidModel& m) {
-        EditResult result;
-        CtaModel* cta = ctaFor(m, false, result);
-        if (cta == nullptr) {
-            return result;
-        }
+    return editCta(model, false, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         auto svds = svdBytes(*cta);
         const int at = findSvd(svds, vic);
         if (at < 0) {
@@ -1021,12 +1022,8 @@ EditResult removeVic(EdidModel& model, int vic, VicList list) {
 }
 
 EditResult moveVic(EdidModel& model, int vic, int position) {
-    return transact(model, [&](EdidModel& m) {
-        EditResult result;
-        CtaModel* cta = ctaFor(m, false, result);
-        if (cta == nullptr) {
-            return result;
-        }
+    return editCta(model, false, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         auto svds = svdBytes(*cta);
         const int at = findSvd(svds, vic);
         if (at < 0) {
@@ -1050,12 +1047,8 @@ EditResult setNativeVic(EdidModel& model, int vic) {
     if (vic < 0 || vic > 64) {
         return refuse("only VICs 1 to 64 can be marked native");
     }
-    return transact(model, [&](EdidModel& m) {
-        EditResult result;
-        CtaModel* cta = ctaFor(m, false, result);
-        if (cta == nullptr) {
-            return result;
-        }
+    return editCta(model, false, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         auto svds = svdBytes(*cta);
         if (vic != 0 && findSvd(svds, vic) < 0) {
             return refuse(boxstatus::printfText("VIC %d is not listed", vic));
@@ -1075,12 +1068,8 @@ EditResult setNativeVic(EdidModel& model, int vic) {
 }
 
 EditResult setYcbcr420Capable(EdidModel& model, int vic, bool on) {
-    return transact(model, [&](EdidModel& m) {
-        EditResult result;
-        CtaModel* cta = ctaFor(m, false, result);
-        if (cta == nullptr) {
-            return result;
-        }
+    return editCta(model, false, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         const auto svds = svdBytes(*cta);
         const int at = findSvd(svds, vic);
         if (at < 0) {
@@ -1128,12 +1117,9 @@ AudioDescriptorBytes audioDescriptor(const AudioFormatName& format, int channels
 }
 
 EditResult addAudio(EdidModel& model, const AudioDescriptorBytes& sad) {
-    return transact(model, [&](EdidModel& m) {
+    return editCta(model, true, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         EditResult result;
-        CtaModel* cta = ctaFor(m, true, result);
-        if (cta == nullptr) {
-            return result;
-        }
         const int index = blockFor(*cta, BlockKind::Audio, result);
         if (index < 0) {
             return result;
@@ -1283,12 +1269,8 @@ EditResult setBlockField(EdidModel& model, const BlockField& field, int value) {
         return refuse("the HDMI block carries a max TMDS clock up to 340 MHz; above it, set "
                       "hdmi-forum.max-tmds");
     }
-    return transact(model, [&](EdidModel& m) {
-        EditResult result;
-        CtaModel* cta = ctaFor(m, true, result);
-        if (cta == nullptr) {
-            return result;
-        }
+    return editCta(model, true, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         if (tmds && field.kind == BlockKind::HdmiForum) {
             // 340 MHz or less: the HDMI block's field, the HDMI Forum rate 0.
             if (value <= 340) {
@@ -1364,12 +1346,8 @@ EditResult setHdmiLatency(EdidModel& model, std::optional<int> videoMs, std::opt
             return refuse("a latency is 0 to 500 ms in steps of 2");
         }
     }
-    return transact(model, [&](EdidModel& m) {
-        EditResult result;
-        CtaModel* cta = ctaFor(m, false, result);
-        if (cta == nullptr) {
-            return result;
-        }
+    return editCta(model, false, [&](CtaModel& extension) {
+        CtaModel* cta = &extension;
         const int index = findBlock(*cta, BlockKind::Hdmi);
         if (index < 0) {
             return refuse("the EDID has no HDMI block");
