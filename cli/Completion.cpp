@@ -7,8 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/EdidEdit.h"
 #include "cli/Help.h"
 #include "config/NamedSettings.h"
+#include "edid/ModelEdits.h"
 #include "edid/Modes.h"
 #include "edid/Transfer.h"
 #include "packets/Senders.h"
@@ -255,10 +257,19 @@ std::string bashCompletion() {
             valueOf[option] = placeholder;
         }
     }
+    // The edits of `edid edit`, from their own table.
+    for (const EdidEditOption& e : edidEditOptions()) {
+        if (!e.argument.empty()) {
+            valueOf[std::string(e.name)] = std::string(e.argument);
+        }
+    }
     std::vector<std::string> fileOptions;
     std::vector<std::string> otherOptions;
     for (const auto& [option, placeholder] : valueOf) {
         valueOptions.push_back(option);
+        if (option == "--remove-block" || option == "--remove-audio") {
+            continue;  // their values are listed below
+        }
         (placeholder == "FILE" ? fileOptions : otherOptions).push_back(option);
     }
 
@@ -275,6 +286,17 @@ std::string bashCompletion() {
         "    done\n"
         "    case $prev in\n";
     script += caseArm("        ", fileOptions, "_vortilan2_files; return");
+    std::vector<std::string> kinds;
+    for (const edid::BlockKindName& k : edid::blockKindNames()) {
+        kinds.emplace_back(k.name);
+    }
+    kinds.emplace_back("vendor:");
+    script += caseArm("        ", {"--remove-block"}, "_vortilan2_words \"" + joined(kinds) + "\"; return");
+    std::vector<std::string> formats;
+    for (const edid::AudioFormatName& f : edid::audioFormatNames()) {
+        formats.emplace_back(f.name);
+    }
+    script += caseArm("        ", {"--remove-audio"}, "_vortilan2_words \"" + joined(formats) + "\"; return");
     script += caseArm("        ", otherOptions, "return");
     script +=
         "    esac\n"
@@ -310,8 +332,14 @@ std::string bashCompletion() {
         "    if [[ $cur == -* ]]; then\n"
         "        case $command in\n";
     for (const CommandHelp& h : kCommandHelp) {
+        Options options = optionsOf(h.usage);
+        if (h.command == "edid edit") {
+            for (const EdidEditOption& e : edidEditOptions()) {
+                addOnce(options.all, e.name);
+            }
+        }
         script += "            \"" + std::string(h.command) + "\") _vortilan2_words \"" +
-                  joined(optionsOf(h.usage).all) + "\" ;;\n";
+                  joined(options.all) + "\" ;;\n";
     }
     script +=
         "        esac\n"

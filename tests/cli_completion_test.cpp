@@ -120,6 +120,10 @@ TEST_F(CompletionTest, OffersWhatEachPositionTakes) {
         {"status --", {"--json", "--help"}, {"--version"}},
         {"config diff box.txt ", {"tv.bin"}, {}},
         {"completion ", {"bash"}, {}},
+        {"edid edit tv.bin --remove-", {"--remove-block", "--remove-vic", "--remove-audio"}, {"--json"}},
+        {"edid edit tv.bin --remove-block ", {"dolby-vision", "hdr10plus", "vendor:"}, {"tv.bin"}},
+        {"edid edit tv.bin --remove-audio ", {"lpcm", "eac3"}, {"tv.bin"}},
+        {"edid edit tv.bin --remove-vic 97 -o ", {"tv.bin"}, {"97"}},
     };
     for (const Case& c : cases) {
         const auto offered = complete(c.typed);
