@@ -92,8 +92,11 @@ SaveResult saveUnderStandIn(const Path& path, std::string_view bytes) {
     if (!result.ok) {
         return result;
     }
-    if (existed) {
-        ::fchmodat(dir.get(), standIn.c_str(), old.st_mode & 07777, 0);
+    if (existed && ::fchmodat(dir.get(), standIn.c_str(), old.st_mode & 07777, 0) != 0) {
+        result.ok = false;
+        result.error = systemError(errno);
+        ::unlinkat(dir.get(), standIn.c_str(), 0);
+        return result;
     }
     if (::renameat(dir.get(), standIn.c_str(), dir.get(), base.c_str()) != 0) {
         result.ok = false;

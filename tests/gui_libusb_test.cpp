@@ -6,6 +6,9 @@
 
 #include <unistd.h>
 
+// GLib (through the faked device) before Qt, whose keyword macros clash with it.
+#include "tests/usb_libusb/MockUsbDevice.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
@@ -20,7 +23,6 @@
 #include "qt/MainWindow.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ManualClock.h"
-#include "tests/usb_libusb/MockUsbDevice.h"
 #include "ui_VortilanForm.h"
 
 #if defined(__SANITIZE_ADDRESS__)
