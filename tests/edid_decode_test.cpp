@@ -25,6 +25,8 @@
 
 #include "edid/Decode.h"
 
+#include "tests/support/ReferenceTool.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -33,29 +35,7 @@ const std::filesystem::path kEdidDir = VORTILAN2_SOURCE_DIR "/emulator/edids";
 
 // --- running the reference ----------------------------------------------------
 
-bool haveReference() {
-    return std::system("command -v edid-decode >/dev/null 2>&1") == 0;
-}
-
-#define REQUIRE_REFERENCE()                                               \
-    if (!haveReference()) {                                               \
-        GTEST_SKIP() << "edid-decode is not installed (scripts/deps.sh)"; \
-    }
-
-std::string runCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, n);
-    }
-    pclose(pipe);
-    return output;
-}
+using testing_support::runCommand;
 
 std::string runReference(const Bytes& bytes) {
     char name[] = "/tmp/edid_decode_test_XXXXXX";
@@ -1062,7 +1042,7 @@ protected:
 };
 
 TEST_P(RealEdid, DecodesAsTheReferenceDoes) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     const Bytes edid = bytes();
     ASSERT_EQ(edid.size(), 256u);
     compareWithReference(edid);
@@ -1071,7 +1051,7 @@ TEST_P(RealEdid, DecodesAsTheReferenceDoes) {
 
 // A changed byte in either block: both checksum verdicts as the reference gives them.
 TEST_P(RealEdid, ChangedByteGivesTheReferencesChecksumVerdict) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     for (const std::size_t at : {std::size_t(16), std::size_t(127), std::size_t(250)}) {
         SCOPED_TRACE("byte " + std::to_string(at));
         Bytes edid = bytes();
@@ -1175,7 +1155,7 @@ void PrintTo(const BuiltCase& c, std::ostream* out) {
 class BuiltEdid : public ::testing::TestWithParam<BuiltCase> {};
 
 TEST_P(BuiltEdid, DecodesAsTheReferenceDoes) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     compareWithReference(withExtension(GetParam().blocks, GetParam().dtds));
 }
 
@@ -1185,7 +1165,7 @@ INSTANTIATE_TEST_SUITE_P(Blocks, BuiltEdid, ::testing::ValuesIn(kBuiltCases),
                          });
 
 TEST(EdidDecodeReference, BaseBlockAlone) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     Bytes edid = readFile(kEdidDir / "samsung-q800t-hdmi2.0.bin");
     edid.resize(128);
     edid[126] = 0;
@@ -1196,7 +1176,7 @@ TEST(EdidDecodeReference, BaseBlockAlone) {
 // A box table holds 256 bytes: a 128-byte EDID there is followed by zeros,
 // which are no extension block.
 TEST(EdidDecodeReference, ZerosAfterA128ByteEdidAreNoExtension) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     Bytes edid = readFile(kEdidDir / "lg-c8-hdmi.bin");
     edid.resize(128);
     edid[126] = 0;
@@ -1216,7 +1196,7 @@ TEST(EdidDecodeReference, ZerosAfterA128ByteEdidAreNoExtension) {
 
 // Two extensions: decoded whole, as the reference does.
 TEST(EdidDecodeReference, TwoExtensionsAreDecodedWhole) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     Bytes edid = withExtension({"e2 00 c0"});
     const Bytes second = withExtension({"41 10", "e6 11 46 d0 00 09 01"});
     edid.insert(edid.end(), second.begin() + 128, second.end());
@@ -1264,7 +1244,7 @@ void PrintTo(const TextCase& c, std::ostream* out) {
 class MendedText : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(MendedText, SaysWhatTheReferenceSays) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     const Bytes edid = withExtension(GetParam().blocks, GetParam().dtds);
     const std::string reference = runReference(edid);
     EXPECT_NE(reference.find(GetParam().reference), std::string::npos) << reference;
@@ -1280,7 +1260,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, MendedText, ::testing::ValuesIn(kTextCases),
 // --- the reference's tables ------------------------------------------------------------
 
 TEST(EdidDecodeReference, VicTableMatchesTheReference) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     for (const bool hdmi : {false, true}) {
         std::istringstream out(
             runCommand(hdmi ? "edid-decode --list-hdmi-vics" : "edid-decode --list-vics"));
@@ -1312,7 +1292,7 @@ TEST(EdidDecodeReference, VicTableMatchesTheReference) {
 }
 
 TEST(EdidDecodeReference, EstablishedTimingsMatchTheReference) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     std::istringstream out(runCommand("edid-decode --list-established-timings"));
     for (std::string text; std::getline(out, text);) {
         const auto w = words(text);

@@ -27,6 +27,8 @@
 #include "edid/Timings.h"
 #include "emulator/Edid.h"
 
+#include "tests/support/ReferenceTool.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -62,29 +64,7 @@ EdidModel model(const Bytes& bytes) {
 
 // --- the reference ------------------------------------------------------------------
 
-bool haveReference() {
-    return std::system("command -v edid-decode >/dev/null 2>&1") == 0;
-}
-
-#define REQUIRE_REFERENCE()                                               \
-    if (!haveReference()) {                                               \
-        GTEST_SKIP() << "edid-decode is not installed (scripts/deps.sh)"; \
-    }
-
-std::string runCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, n);
-    }
-    pclose(pipe);
-    return output;
-}
+using testing_support::runCommand;
 
 class TempFile {
 public:
@@ -277,7 +257,7 @@ edid::DetailedTiming generated(edid::TimingResult result) {
 }
 
 TEST(EdidModelEdits, ChangeOnlyWhatTheyNameWithNoNewConformityFailure) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     const std::vector<EditRow> rows = {
         {"lg-c8-hdmi", "name", [](EdidModel& m) { return edid::setName(m, "Den TV"); },
          {"Display Product Name: 'LG TV'"}, {"Display Product Name: 'Den TV'"}},
@@ -635,7 +615,7 @@ void expectSame(const edid::DetailedTiming& t, const ReferenceTiming& ref) {
 }
 
 TEST(EdidTimingGenerator, CvtAgreesWithTheReference) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     struct Row {
         int w, h;
         double hz;
@@ -668,7 +648,7 @@ TEST(EdidTimingGenerator, CvtAgreesWithTheReference) {
 }
 
 TEST(EdidTimingGenerator, VicTimingsAgreeWithTheReference) {
-    REQUIRE_REFERENCE();
+    REQUIRE_EDID_DECODE();
     std::set<int> known;
     for (const edid::VideoFormat& format : edid::vicTable()) {
         const auto ours = edid::vicTiming(format.vic);

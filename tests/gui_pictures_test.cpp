@@ -26,6 +26,7 @@
 #include "qt/ChromaticityDiagram.h"
 #include "qt/LuminanceBar.h"
 #include "qt/MainWindow.h"
+#include "tests/support/ReferenceTool.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ManualClock.h"
 #include "ui_VortilanForm.h"
@@ -337,21 +338,6 @@ TEST_F(GuiPicturesTest, CustomInfoframeShowsWhatItWouldSend) {
 
 // --- The EDID's colour characteristics, against edid-decode
 
-std::string run(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, n);
-    }
-    pclose(pipe);
-    return output;
-}
-
 // "Red  : 0.6396, 0.3300" of edid-decode's colour characteristics.
 std::optional<ChromaPoint> referencePoint(const std::string& output, const char* name) {
     const QRegularExpressionMatch m =
@@ -378,7 +364,7 @@ TEST_F(GuiPicturesTest, EdidColourCharacteristicsAreThoseEdidDecodeReads) {
         ++files;
         dialogs_.fileNames = {QString::fromStdString(entry.path().string())};
         ui().ButLoadEDID->click();
-        const std::string reference = run("edid-decode " + entry.path().string() + " 2>&1");
+        const std::string reference = testing_support::runCommand("edid-decode " + entry.path().string() + " 2>&1");
         ColourPoints expected;
         expected.red = referencePoint(reference, "Red");
         expected.green = referencePoint(reference, "Green");
