@@ -270,7 +270,8 @@ std::string bashCompletion() {
         if (option == "--remove-block" || option == "--remove-audio") {
             continue;  // their values are listed below
         }
-        (placeholder == "FILE" ? fileOptions : otherOptions).push_back(option);
+        const bool file = placeholder == "FILE" || placeholder == "IN" || placeholder == "OUT";
+        (file ? fileOptions : otherOptions).push_back(option);
     }
 
     // The words typed before the cursor, less the options and their values.

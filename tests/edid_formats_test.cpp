@@ -3,6 +3,7 @@
 // lines and one hex string, with LF or CR LF line ends; and what a wrong
 // input is told, line by line.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 #include "edid/File.h"
 #include "edid/Image.h"
 #include "edid/TextFormats.h"
+
+#include "tests/support/ReferenceTool.h"
 
 namespace {
 
@@ -78,22 +81,17 @@ std::string xrandrText(const Bytes& bytes) {
 
 // The installed reference's own output for bytes; empty without the tool.
 std::string decodeToolText(const Bytes& bytes) {
-    if (std::system("command -v edid-decode >/dev/null 2>&1") != 0) {
+    if (!testing_support::haveEdidDecode()) {
         return {};
     }
-    const std::string name = testing::TempDir() + "edid_formats_test.bin";
+    // One file per process: ctest runs the cases of this table side by side.
+    const std::string name =
+        testing::TempDir() + "edid_formats_test_" + std::to_string(::getpid()) + ".bin";
     {
         std::ofstream out(name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
-    std::string output;
-    if (FILE* pipe = popen(("edid-decode " + name + " 2>/dev/null").c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            output.append(buffer, n);
-        }
-        pclose(pipe);
-    }
+    const std::string output = testing_support::runCommand("edid-decode " + name + " 2>/dev/null");
     std::remove(name.c_str());
     return output;
 }

@@ -50,10 +50,12 @@ DeviceSpec rootHub() {
     return s;
 }
 
-DeviceSpec box() {
+// A box plugged in again gets another address, as the bus gives it; here
+// another port too, since the faked bus keeps the old device's folder.
+DeviceSpec box(int plugging = 0) {
     DeviceSpec s;
-    s.sysName = "1-3";
-    s.address = 5;
+    s.sysName = "1-" + std::to_string(3 + plugging);
+    s.address = 5 + plugging;
     return s;
 }
 
@@ -80,7 +82,7 @@ protected:
 
     // A box answered by the emulator's box model.
     MockUsbDevice& plugIn() {
-        devices_.push_back(std::make_unique<MockUsbDevice>(testbed_, box()));
+        devices_.push_back(std::make_unique<MockUsbDevice>(testbed_, box(pluggings_++)));
         MockUsbDevice& device = *devices_.back();
         device.setResponder([this](const Bytes& request) {
             const std::lock_guard lock(boxMutex_);
@@ -99,6 +101,7 @@ protected:
     std::mutex boxMutex_;
     emu::Box model_;
     std::vector<std::unique_ptr<MockUsbDevice>> devices_;
+    int pluggings_ = 0;
     std::unique_ptr<usb::Library> library_;
     testing_support::ManualClock clock_{10};
     gui_test::ScriptedDialogs dialogs_;

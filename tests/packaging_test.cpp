@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QGuiApplication>
@@ -23,7 +24,7 @@ struct Output {
 
 // Runs a program without any display: no DISPLAY, WAYLAND_DISPLAY or platform.
 Output runWithoutDisplay(const std::string& program, const std::string& option) {
-    const std::string errFile = ::testing::TempDir() + "packaging_test_stderr";
+    const std::string errFile = ::testing::TempDir() + "packaging_test_stderr_" + std::to_string(::getpid());
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
                                 program + "' " + option + " 2>'" + errFile + "'";
     std::FILE* pipe = ::popen(command.c_str(), "r");
