@@ -4,6 +4,10 @@
 // time-out per tick.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include <thread>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -419,6 +423,10 @@ TEST_F(GuiStatusTest, SilentBoxCostsOneTimeOutThenIsOnlyProbed) {
     const std::uint32_t second = clock_.now();
     tick();
     EXPECT_EQ(clock_.now(), second);
+    // The probe is not waited for: it reaches the box on the box's own thread.
+    for (int i = 0; i < 200 && box_.requests().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_EQ(box_.requests(), (std::vector<Bytes>{{0x11, 0x02, 0xB9, 0x00}}));
 }
 
