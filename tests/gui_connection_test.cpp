@@ -3,6 +3,10 @@
 // a silent box blocks it for one time-out while it keeps painting.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include <thread>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -47,7 +51,8 @@ protected:
     // Until the box's answer to what the window sent last has come in (the
     // emulator answers from a thread of its own).
     void waitForAnswer() {
-        for (int i = 0; i < 5000; ++i) {
+        // Each empty check waits up to 1 ms; a loaded machine gets 20 s.
+        for (int i = 0; i < 20000; ++i) {
             std::uint32_t bytes = 0;
             std::uint32_t status = 0;
             if (box_.library().checkRxQueue(window_->link().boxHandle(), &bytes, &status) ==
@@ -109,7 +114,9 @@ TEST_P(GuiBoxComesBackTest, SaysSoStopsSendingAndReadsTheBoxBackWhenItReturns) {
     EXPECT_TRUE(library_.writes.empty());
     EXPECT_TRUE(window_->boxAway());
     window_->showStatus("File saved", 1);
-    for (int i = 0; i < 200 && status() != QStringLiteral("VORTILAN2 disconnected"); ++i) {
+    // The message's 1 ms timer fires in real time: up to 10 s on a loaded machine.
+    for (int i = 0; i < 2000 && status() != QStringLiteral("VORTILAN2 disconnected"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     EXPECT_EQ(status(), QStringLiteral("VORTILAN2 disconnected"));
