@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "benchmarks/BenchApplication.h"
 #include "benchmarks/CpuTime.h"
 #include "qt/ChromaticityDiagram.h"
 #include "qt/Dialogs.h"
@@ -54,8 +55,7 @@ void press(QWidget* widget, Qt::Key key, const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    bench::BenchApplication app(argc, argv);
 
     testing_support::EmulatedBox box;
     auto dialogs = gui::createQtDialogs();

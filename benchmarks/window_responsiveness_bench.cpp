@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "benchmarks/BenchApplication.h"
 #include "emulator/Server.h"
 #include "qt/Dialogs.h"
 #include "qt/MainWindow.h"
@@ -73,8 +74,7 @@ void print(const char* what, int ms, const Gaps& gaps) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    bench::BenchApplication app(argc, argv);
 
     testing_support::EmulatedBox box;
     emu::Server& server = box.server();
