@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "benchmarks/BenchApplication.h"
 #include "benchmarks/BenchSupport.h"
 #include "benchmarks/CpuTime.h"
 #include "config/ConfigText.h"
@@ -74,8 +75,7 @@ void print(const char* what, const Run& r) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    bench::BenchApplication app(argc, argv);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("box.txt"));
 

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "benchmarks/BenchApplication.h"
 #include "benchmarks/BenchSupport.h"
 #include "benchmarks/CpuTime.h"
 #include "edid/Image.h"
@@ -26,8 +27,7 @@
 #include "ui_VortilanForm.h"
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    bench::BenchApplication app(argc, argv);
 
     testing_support::EmulatedBox box;
     emu::Server& server = box.server();

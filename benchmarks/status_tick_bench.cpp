@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "benchmarks/BenchApplication.h"
 #include "benchmarks/BenchSupport.h"
 #include "benchmarks/CpuTime.h"
 #include "emulator/Server.h"
@@ -16,8 +17,7 @@
 #include "tests/support/EmulatedBox.h"
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    bench::BenchApplication app(argc, argv);
 
     testing_support::EmulatedBox box;
     emu::Server& server = box.server();

@@ -1,10 +1,8 @@
 #include "cli/Cli.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QString>
 #include <algorithm>
 #include <cctype>
@@ -13,6 +11,8 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/EdidEdit.h"
+#include "cli/Completion.h"
 #include "cli/Help.h"
 #include "cli/Session.h"
 #include "config/BoxConfig.h"
@@ -41,6 +41,7 @@ struct Args {
     std::vector<std::string> words;             // everything that is not an option
     std::vector<std::string> flags;             // --name
     std::map<std::string, std::string> values;  // options with a value
+    std::vector<std::string> all;               // every word after the command, in order
 
     bool has(std::string_view flag) const {
         return std::find(flags.begin(), flags.end(), flag) != flags.end();
@@ -55,6 +56,7 @@ bool takesValue(std::string_view option) {
 std::optional<Args> parseArgs(const std::vector<std::string>& in, std::size_t from,
                               std::string& error) {
     Args args;
+    args.all.assign(in.begin() + static_cast<long>(from), in.end());
     for (std::size_t i = from; i < in.size(); ++i) {
         const std::string& w = in[i];
         if (w == "--") {
@@ -136,30 +138,9 @@ std::optional<int> wholeNumber(std::string_view text, int low, int high) {
     return v;
 }
 
-QString qpath(const std::string& path) {
-    return QString::fromLocal8Bit(path.c_str());
-}
-
-std::optional<std::string> readWholeFile(const std::string& path, std::string& error) {
-    QFile file(qpath(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString().toStdString();
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-bool writeWholeFile(const std::string& path, std::string_view bytes, std::string& error) {
-    QSaveFile file(qpath(path));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
-        error = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+// A file name from the command line: its bytes, whatever the locale.
+fileio::Path filePath(const std::string& path) {
+    return fileio::Path(path);
 }
 
 // ---- status -------------------------------------------------------------------
@@ -423,25 +404,53 @@ std::string edidName(edid::EdidSource source) {
     return "the EDID";
 }
 
-// An EDID file as an image: raw, or hexadecimal text that parses.
-std::optional<edid::EdidImage> loadImage(const std::string& path, std::string& error) {
-    const auto loaded = edid::loadEdidFile(qpath(path));
-    if (!loaded.ok) {
-        error = loaded.error.toStdString();
+// An EDID from a file or, for "-", standard input: raw bytes, our own text,
+// edid-decode's output, xrandr's EDID lines or one hex string. The loader of
+// every command that takes an EDID.
+std::optional<std::vector<std::uint8_t>> loadEdidBytes(Environment& env, const std::string& path,
+                                                       std::string& error) {
+    edid::EdidFileContent content;
+    if (path == "-") {
+        if (env.in == nullptr) {
+            error = "no standard input";
+            return std::nullopt;
+        }
+        std::string data(edid::kMaxLoadBytes + 1, '\0');
+        env.in->read(data.data(), static_cast<std::streamsize>(data.size()));
+        data.resize(static_cast<std::size_t>(env.in->gcount()));
+        if (data.size() > edid::kMaxLoadBytes) {
+            error = "it holds more than " + fileio::sizeText(edid::kMaxLoadBytes) +
+                    ", too much for an EDID file";
+            return std::nullopt;
+        }
+        content = edid::edidFileContent(
+            std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
+    } else {
+        const auto loaded = edid::loadEdidFile(filePath(path));
+        if (!loaded.ok) {
+            error = loaded.error.toStdString();
+            return std::nullopt;
+        }
+        content = loaded.content;
+    }
+    if (!content.input.ok()) {
+        error = content.input.error;
         return std::nullopt;
     }
-    if (loaded.content.kind == edid::EdidFileKind::Raw) {
-        return loaded.content.image;
-    }
-    edid::EdidImage image{};
-    const auto parsed = edid::parseEdidText(loaded.content.text, image);
-    if (!parsed.ok()) {
-        error = edid::describeParseError(parsed);
+    return std::move(content.input.bytes);
+}
+
+// An EDID as the box's 256-byte table holds it: one of 128 bytes is followed
+// by zeros; one with more than one extension does not fit.
+std::optional<edid::EdidImage> loadImage(Environment& env, const std::string& path,
+                                         std::string& error) {
+    const auto bytes = loadEdidBytes(env, path, error);
+    if (!bytes) {
         return std::nullopt;
     }
-    if (parsed.count < static_cast<int>(edid::kBlockSize)) {
-        error = "it holds " + std::to_string(parsed.count) + " values, not an EDID";
-        return std::nullopt;
+    const auto image = edid::boxTableImage(*bytes);
+    if (!image) {
+        error = edid::boxTableRefusal(bytes->size());
     }
     return image;
 }
@@ -471,16 +480,15 @@ int edidRead(Environment& env, const Args& args) {
         env.out << text;
         return kOk;
     }
-    std::string error;
     if (endsWith(out->second, ".bin")) {
         edid::EdidImage image{};
         edid::parseEdidText(text, image);
-        const auto saved = edid::saveEdidFile(qpath(out->second), image);
+        const auto saved = edid::saveEdidFile(filePath(out->second), image);
         if (!saved.ok) {
             return box.refused("write " + out->second, saved.error.toStdString(), kBoxFailed);
         }
-    } else if (!writeWholeFile(out->second, text, error)) {
-        return box.refused("write " + out->second, error, kBoxFailed);
+    } else if (const auto saved = fileio::saveFile(filePath(out->second), text); !saved.ok) {
+        return box.refused("write " + out->second, saved.error, kBoxFailed);
     }
     return kOk;
 }
@@ -491,12 +499,12 @@ int edidDecode(Environment& env, const Args& args) {
         return code;
     }
     std::string error;
-    const auto image = loadImage(args.words[0], error);
-    if (!image) {
+    const auto bytes = loadEdidBytes(env, args.words[0], error);
+    if (!bytes) {
         env.err << "Can't decode " << args.words[0] << ": " << error << '\n';
         return kUsage;
     }
-    env.out << edid::describeEdid(std::span<const std::uint8_t>(*image));
+    env.out << edid::describeEdid(*bytes);
     return kOk;
 }
 
@@ -507,7 +515,7 @@ std::string hex2(std::uint8_t v) {
 
 int edidWrite(Environment& env, const Args& args) {
     int code = kOk;
-    if (!checkArgs(env, "edid write", args, 2, 2, {"--fix-checksums"}, code)) {
+    if (!checkArgs(env, "edid write", args, 2, 2, {"--fix-checksums", "--force"}, code)) {
         return code;
     }
     const std::string& tableText = args.words[0];
@@ -523,9 +531,12 @@ int edidWrite(Environment& env, const Args& args) {
         return box.refused(action, "tables 11 to 100 are the box's fixed EDIDs; choose 1 to 10");
     }
     std::string error;
-    auto image = loadImage(path, error);
+    auto image = loadImage(env, path, error);
     if (!image) {
         return box.refused(action, path + ": " + error);
+    }
+    if (!edid::hasEdidHeader(*image) && !args.has("--force")) {
+        return box.refused(action, path + ": " + edid::kNoHeaderText + " (--force uploads it all the same)");
     }
     const auto verdict = edid::checkChecksums(*image);
     if (!verdict.ok()) {
@@ -546,11 +557,15 @@ int edidWrite(Environment& env, const Args& args) {
         return kBoxFailed;
     }
     edid::BoxAccess access{box.commands(), box, box.clock(), nullptr};
-    const bool committed = edid::uploadEdid(access, static_cast<std::uint8_t>(table), *image);
-    const bool chunksOk =
-        std::none_of(box.messages().begin(), box.messages().end(),
-                     [](const std::string& m) { return m == edid::kChunkFailed; });
-    if (!committed || !chunksOk) {
+    if (!edid::uploadEdid(access, static_cast<std::uint8_t>(table), *image)) {
+        const bool chunkFailed = !box.messages().empty() && box.messages().back() == edid::kChunkFailed;
+        if (chunkFailed) {
+            return box.refused(action,
+                               std::string(edid::kChunkFailed) + " (" +
+                                   boxlink::describeFailure(box.link().lastFailure()) +
+                                   "); the table keeps its old content",
+                               kBoxFailed);
+        }
         return box.failed(action);
     }
     return kOk;
@@ -719,33 +734,69 @@ int configExport(Environment& env, const Args& args) {
     if (!box.open(action)) {
         return kBoxFailed;
     }
+    std::string failedRead;
     const std::uint8_t pcb = box.commands().readPcbRevision();
-    const auto snapshot = config::readSnapshot(box.commands());
-    if (!snapshot) {
-        return box.failed(action);
+    if (box.link().lastFailure() != boxlink::LinkFailure::None) {
+        failedRead = config::readFailure(box.link(), "the PCB revision");
     }
-    const boxlink::PageReads pages = config::readExportPages(box.commands());
-    std::array<std::string, 4> edids;
-    if (pages.lastRead) {
-        constexpr edid::EdidSource kOrder[] = {edid::EdidSource::Rx0, edid::EdidSource::Rx1,
-                                               edid::EdidSource::Tx0, edid::EdidSource::Tx1};
+    const auto snapshot = config::readSnapshot(box.commands(), &failedRead);
+    config::ExportResult exported;
+    if (snapshot) {
         edid::BoxAccess access{box.commands(), box, box.clock(), nullptr};
-        for (std::size_t i = 0; i < 4; ++i) {
-            // A read that fails part-way leaves the lines it read.
-            edid::readEdid(access, kOrder[i], edids[i]);
-        }
+        exported = config::exportConfig(
+            box.commands(), *snapshot, pcb, env.now ? env.now() : config::LocalTime{},
+            [&access](std::string_view name, std::string& text) {
+                return edid::readEdid(access, *edid::sourceByName(name), text);
+            });
     }
-    const std::string text = config::configFileText(
-        {env.now ? env.now() : config::LocalTime{}, pages, pcb, edids, *snapshot});
-    std::string error;
-    if (!writeWholeFile(path, text, error)) {
-        return box.refused(action, error, kBoxFailed);
+    // A script trusts the exit status: a file with any part missing is not
+    // written, and an existing one stays as it was.
+    if (failedRead.empty()) {
+        failedRead = exported.failedRead;
     }
-    if (!pages.lastRead) {
-        return box.failed(action);
+    if (!failedRead.empty()) {
+        return box.refused(action, failedRead, kBoxFailed);
+    }
+    if (const auto saved = fileio::saveFile(filePath(path), exported.text); !saved.ok) {
+        return box.refused(action, saved.error, kBoxFailed);
     }
     return kOk;
 }
+
+// The command line's view of an import: a progress line on a terminal, and
+// each line the box did not take on standard error.
+class CliImportView final : public config::ImportView {
+public:
+    CliImportView(Environment& env, Session& box, const std::string& path)
+        : env_(env), box_(box), path_(path) {}
+    ~CliImportView() override {
+        if (env_.progressOnTerminal) {
+            env_.err << '\n';
+        }
+    }
+    void reading(std::size_t number, std::size_t total) override {
+        if (env_.progressOnTerminal) {
+            env_.err << "\rImporting " << path_ << ": line " << number << " of " << total
+                     << std::flush;
+        }
+    }
+    void applied(std::size_t number, std::size_t, const config::KeyValue& line,
+                 bool ok) override {
+        if (ok) {
+            return;
+        }
+        if (env_.progressOnTerminal) {
+            env_.err << '\n';
+        }
+        env_.err << "Can't apply line " << number << " (" << line.key << ' ' << line.value
+                 << "): " << boxlink::describeFailure(box_.link().lastFailure()) << '\n';
+    }
+
+private:
+    Environment& env_;
+    Session& box_;
+    const std::string& path_;
+};
 
 int configImport(Environment& env, const Args& args) {
     int code = kOk;
@@ -755,12 +806,7 @@ int configImport(Environment& env, const Args& args) {
     const std::string& path = args.words[0];
     const std::string action = "import " + path;
     Session box(env);
-    std::string error;
-    const auto file = readWholeFile(path, error);
-    if (!file) {
-        return box.refused(action, error);
-    }
-    const auto read = config::readConfigText(*file, config::isImportedKey);
+    const config::ReadFile read = config::readConfigFile(filePath(path));
     if (!read.refusal.empty()) {
         return box.refused(action, read.refusal);
     }
@@ -771,55 +817,10 @@ int configImport(Environment& env, const Args& args) {
     if (!snapshot) {
         return box.failed(action);
     }
-    const std::size_t total = read.lines.size();
     int failures = 0;
-    for (std::size_t i = 0; i < total; ++i) {
-        if (env.progressOnTerminal) {
-            env.err << "\rImporting " << path << ": line " << i + 1 << " of " << total
-                    << std::flush;
-        }
-        if (!read.lines[i]) {
-            continue;
-        }
-        const config::ImportAction a = config::importLine(*read.lines[i], *snapshot);
-        bool ok = true;
-        switch (a.kind) {
-            case config::ImportAction::None:
-                continue;
-            case config::ImportAction::WriteRegister:
-                ok = box.commands().writeRegister(a.reg, a.value);
-                break;
-            case config::ImportAction::SendOsdParams:
-                ok = packets::sendOsdParams(box.link(), snapshot->osd).sent();
-                break;
-            case config::ImportAction::SendOsdText:
-                // An empty text is not sent, as in the window.
-                ok = snapshot->osdText.text.empty() ||
-                     packets::sendOsdText(box.link(), snapshot->osdText).sent();
-                break;
-            case config::ImportAction::SendScaler:
-                ok = packets::sendScalerPort(box.link(), a.port,
-                                             snapshot->scaler[static_cast<std::size_t>(a.port)])
-                         .sent();
-                break;
-            case config::ImportAction::SendMacros:
-                ok = packets::sendMacros(box.link(), snapshot->macros).sent();
-                break;
-        }
-        if (!ok) {
-            ++failures;
-            if (env.progressOnTerminal) {
-                env.err << '\n';
-            }
-            env.err << "Can't apply line " << i + 1 << " (" << read.lines[i]->key << ' '
-                    << read.lines[i]->value
-                    << "): " << boxlink::describeFailure(box.link().lastFailure()) << '\n';
-        }
-        // The box takes a moment for each setting it is sent.
-        box.clock().sleepMs(100);
-    }
-    if (env.progressOnTerminal) {
-        env.err << '\n';
+    {
+        CliImportView view(env, box, path);
+        failures = config::importConfig(read, *snapshot, box.commands(), box.clock(), view);
     }
     if (failures != 0) {
         return box.refused(action, std::to_string(failures) + " lines were not applied",
@@ -848,13 +849,7 @@ int configDiff(Environment& env, const Args& args) {
     const std::string action = "compare " + path;
     Session box(env);
     const auto load = [&](const std::string& p, config::ReadFile& read) {
-        std::string error;
-        const auto file = readWholeFile(p, error);
-        if (!file) {
-            box.refused("compare " + p, error);
-            return false;
-        }
-        read = config::readConfigText(*file, config::isImportedKey);
+        read = config::readConfigFile(filePath(p));
         if (!read.refusal.empty()) {
             box.refused("compare " + p, read.refusal);
             return false;
@@ -911,11 +906,38 @@ int configDiff(Environment& env, const Args& args) {
     return kOk;
 }
 
+int edidEditCommand(Environment& env, const Args& args) {
+    const auto load = [&env](const std::string& path, std::string& error) {
+        return loadImage(env, path, error);
+    };
+    const auto save = [](const std::string& path, std::string_view bytes, std::string& error) {
+        const auto saved = fileio::saveFile(filePath(path), bytes);
+        error = saved.error;
+        return saved.ok;
+    };
+    return edidEdit(env, args.all, {load, save});
+}
+
+// ---- completion ------------------------------------------------------------------------
+
+int completionCommand(Environment& env, const Args& args) {
+    int code = kOk;
+    if (!checkArgs(env, "completion", args, 1, 1, {}, code)) {
+        return code;
+    }
+    if (args.words[0] != "bash") {
+        return usage(env, "completion", "unknown shell " + args.words[0] + " (bash)");
+    }
+    env.out << bashCompletion();
+    return kOk;
+}
+
 // ---- dispatch -------------------------------------------------------------------------
 
 struct Command {
     std::string_view name;  // one or two words
     int (*run)(Environment&, const Args&);
+    std::string (*help)() = nullptr;  // a help text of its own, else the one of Help.h
 };
 
 constexpr Command kCommands[] = {
@@ -924,6 +946,8 @@ constexpr Command kCommands[] = {
     {"edid mode", edidMode},         {"cec send", cecSend},       {"infoframe send", infoframeSend},
     {"rs232 send", rs232Send},       {"osd text", osdText},       {"config export", configExport},
     {"config import", configImport}, {"config diff", configDiff},
+    {"edid edit", edidEditCommand, edidEditHelp},
+    {"completion", completionCommand},
 };
 
 }  // namespace
@@ -974,6 +998,10 @@ int run(const std::vector<std::string>& args, Environment& env) {
         return usage(env, command->name, error);
     }
     if (parsed->has("--help") || parsed->has("-h")) {
+        if (command->help != nullptr) {
+            env.out << command->help();
+            return kOk;
+        }
         printHelp(env.out, *helpFor(command->name));
         return kOk;
     }

@@ -30,6 +30,8 @@ struct Environment {
     bool progressOnTerminal = false;
     // The local time for the timestamp of an exported file.
     std::function<config::LocalTime()> now;
+    // Standard input, for the file name "-"; none when null.
+    std::istream* in = nullptr;
 };
 
 // args are the words after the program name.

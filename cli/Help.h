@@ -13,6 +13,7 @@ struct CommandHelp {
 
 inline constexpr std::string_view kProgramHelp =
     "Usage: vortilan2 COMMAND [ARGUMENTS] [--help]\n"
+    "  or:  vortilan2 --help | --version\n"
     "\n"
     "Reads and changes the settings of a VORTILAN2 box, its EDIDs, and sends\n"
     "packets through it, without the window. The box is found by USB, or among\n"
@@ -23,7 +24,8 @@ inline constexpr std::string_view kProgramHelp =
     "  get [NAME]                       one setting, or all of them\n"
     "  set NAME VALUE                   change a setting\n"
     "  edid read SOURCE [-o FILE]       read an EDID: rx0, rx1, tx0, tx1 or current\n"
-    "  edid decode FILE                 show what an EDID file says\n"
+    "  edid decode FILE|-               show what an EDID says (raw or text)\n"
+    "  edid edit IN -o OUT [EDIT...]    change an EDID file by structure\n"
     "  edid write TABLE FILE            upload an EDID into custom table 1 to 10\n"
     "  edid mode MODE [TABLE [TOP]]     automix, fixed, custom, copy-top, copy-bot\n"
     "  cec send BYTES                   send a CEC message, e.g. 5f:36\n"
@@ -33,6 +35,7 @@ inline constexpr std::string_view kProgramHelp =
     "  config export FILE               save the whole box to a configuration file\n"
     "  config import FILE               apply a configuration file to the box\n"
     "  config diff FILE [FILE2]         what FILE would change in the box (or in FILE2)\n"
+    "  completion bash                  print the bash completion script\n"
     "\n"
     "Exit status: 0 done, 1 the box refused or did not answer, 2 bad usage or input.\n"
     "`vortilan2 COMMAND --help` tells more about a command.\n";
@@ -57,12 +60,25 @@ inline constexpr CommandHelp kCommandHelp[] = {
      "lines of hexadecimal values, or writes it to FILE: raw 256 bytes when the\n"
      "name ends in .bin, else the hexadecimal text.\n"},
     {"edid decode", "FILE",
-     "Shows what an EDID file (raw, or hexadecimal text) says: manufacturer,\n"
-     "product, timings, CTA-861 blocks, HDR and Dolby Vision, and both checksums.\n"},
-    {"edid write", "TABLE FILE [--fix-checksums]",
-     "Uploads an EDID file into custom table TABLE (1 to 10; tables 11 to 100\n"
-     "are fixed). An EDID whose checksums are wrong is refused unless\n"
-     "--fix-checksums repairs them first.\n"},
+     "Shows what an EDID says, every block of it: manufacturer, product,\n"
+     "timings, CTA-861 blocks, HDR and Dolby Vision, and the checksums. FILE\n"
+     "(- for standard input) holds raw bytes, hexadecimal text as `edid read`\n"
+     "writes it, edid-decode's output, the EDID lines of xrandr --verbose, or\n"
+     "one hex string; LF or CR LF line ends. Examples:\n"
+     "  vortilan2 edid decode tv.bin\n"
+     "  edid-decode tv.bin | vortilan2 edid decode -\n"},
+    {"edid edit", "IN -o OUT [EDIT...]",
+     "Edits an EDID file by structure (name, timings, VICs, audio, data blocks)\n"
+     "and writes the result; `vortilan2 edid edit --help` lists the edits.\n"},
+    {"edid write", "TABLE FILE [--fix-checksums] [--force]",
+     "Uploads an EDID file (any format of `edid decode`) into custom table\n"
+     "TABLE (1 to 10; tables 11 to 100 are fixed). An EDID whose checksums are\n"
+     "wrong is refused unless --fix-checksums repairs them first; one that does\n"
+     "not begin with the EDID header 00 FF FF FF FF FF FF 00 is refused unless\n"
+     "--force. A 128-byte EDID fills the table's second half with zeros; one\n"
+     "with more than one extension does not fit a table and is refused. A part\n"
+     "the box does not take is sent once more; if it fails again nothing is\n"
+     "committed and the table keeps its old content.\n"},
     {"edid mode", "automix|fixed|custom TABLE [TOP]|copy-top|copy-bot",
      "Chooses the EDID the box presents: its automatic mix, its fixed EDID, a\n"
      "custom table (TABLE for input port 0; TOP for input port 1, 0 for the\n"
@@ -89,6 +105,10 @@ inline constexpr CommandHelp kCommandHelp[] = {
     {"config diff", "FILE [FILE2]",
      "Lists, key by key, what importing FILE would change in the box, or, with\n"
      "FILE2, how FILE differs from FILE2.\n"},
+    {"completion", "bash",
+     "Prints the script that completes vortilan2's commands, options, setting\n"
+     "names and values in bash. Packages install it; to try it in a shell:\n"
+     "source <(vortilan2 completion bash)\n"},
 };
 
 }  // namespace cli

@@ -17,8 +17,10 @@ bool Session::open(std::string_view action) {
     std::uint32_t number = 0;
     if (!link_.findBox(boxlink::BOX_SERIAL, number)) {
         refused(action,
-                "no VORTILAN2 is connected (plug it in by USB; for an emulated box set "
-                "VORTILAN2_EMULATOR)",
+                link_.accessDenied()
+                    ? usb::kAccessDeniedText
+                    : "no VORTILAN2 is connected (plug it in by USB; for an emulated box set "
+                      "VORTILAN2_EMULATOR)",
                 kBoxFailed);
         return false;
     }
@@ -26,12 +28,13 @@ bool Session::open(std::string_view action) {
         return true;
     }
     char linkName[usb::kStringBufferSize] = {};
-    std::string reason =
-        "the box could not be opened (for a real box, see the udev rule in the "
-        "README)";
+    std::string reason = link_.accessDenied()
+                             ? usb::kAccessDeniedText
+                             : "the box could not be opened (for a real box, see the udev rule "
+                               "in the README)";
     if (env_.library.getProductString(number, linkName, usb::kLinkName) == usb::Ok) {
-        if (const auto who = usb::DeviceLock::holder(linkName)) {
-            reason = "the box is in use by " + *who + "; close that program first";
+        if (const auto inUse = usb::DeviceLock::inUseText(linkName)) {
+            reason = *inUse;
         }
     }
     refused(action, reason, kBoxFailed);

@@ -1,5 +1,7 @@
 #include "config/ConfigText.h"
 
+#include <algorithm>
+
 #include "status/PageBytes.h"
 #include "status/Printf.h"
 
@@ -58,14 +60,9 @@ std::optional<std::string> nextWord(std::string_view piece, std::size_t& pos) {
     return std::string(piece.substr(start, pos - start));
 }
 
-bool looksBinary(std::string_view file) {
-    for (const char c : file) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 && !isBlank(c)) {
-            return true;
-        }
-    }
-    return false;
+bool isControl(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u < 0x20 && !isBlank(c)) || u == 0x7F;
 }
 
 }  // namespace
@@ -133,11 +130,15 @@ ReadFile readConfigText(std::string_view file, bool (*isKnownKey)(std::string_vi
         result.refusal = "the file is empty";
         return result;
     }
-    if (looksBinary(file)) {
+    // Text holds no NUL byte. Other control bytes matter only in the lines
+    // the import reads: the status section copies texts from the box as
+    // they come.
+    if (file.find('\0') != std::string_view::npos) {
         result.refusal = "the file is not text";
         return result;
     }
     bool known = false;
+    std::size_t lineNumber = 1;
     std::size_t pos = 0;
     while (pos < file.size()) {
         // One piece: up to the line end, at most kLinePiece characters, the
@@ -159,10 +160,21 @@ ReadFile readConfigText(std::string_view file, bool (*isKnownKey)(std::string_vi
         auto key = nextWord(piece, at);
         auto value = key ? nextWord(piece, at) : std::nullopt;
         if (key && value) {
-            known = known || isKnownKey(*key);
+            if (isKnownKey(*key)) {
+                known = true;
+                if (std::any_of(piece.begin(), piece.end(), isControl)) {
+                    result.lines.clear();
+                    result.refusal = "line " + std::to_string(lineNumber) + " (" + *key +
+                                     ") holds a control character";
+                    return result;
+                }
+            }
             result.lines.push_back(KeyValue{std::move(*key), std::move(*value)});
         } else {
             result.lines.push_back(std::nullopt);
+        }
+        if (!piece.empty() && piece.back() == '\n') {
+            ++lineNumber;
         }
     }
     if (!known) {

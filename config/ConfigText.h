@@ -91,10 +91,13 @@ struct ReadFile {
     std::vector<std::optional<KeyValue>> lines;
     // Empty when the text may be a configuration file; otherwise why not.
     std::string refusal;
+    bool unreadable = false;  // the file could not be opened
 };
 
 // isKnownKey tells whether the import applies a key; a text without any such
-// key, binary data or an empty file are refused.
+// key, one with a NUL byte (binary data), one with a control character in a
+// line the import applies, or an empty file is refused. Control characters
+// elsewhere (the status section's texts from the box) are left alone.
 ReadFile readConfigText(std::string_view file, bool (*isKnownKey)(std::string_view key));
 
 }  // namespace config

@@ -1,19 +1,17 @@
 #include "config/Settings.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <optional>
 #include <vector>
 
 #include "config/StateKeys.h"
 #include "settings/RegisterMap.h"
-#include "status/Printf.h"
 
 namespace config {
 
 namespace {
-
-using boxstatus::printfText;
 
 void line(std::string& out, std::string_view text) {
     out += text;
@@ -31,27 +29,41 @@ std::string_view onOff(bool on) {
     return on ? "on" : "off";
 }
 
+// The text after an optional plus sign, which a C library number scan takes.
+std::string_view withoutPlus(std::string_view text) {
+    return text.size() > 1 && text[0] == '+' && text[1] != '-' ? text.substr(1) : text;
+}
+
 // The leading decimal number of a value, as a C library number scan reads
-// it ("12abc" reads 12); nothing when it does not start with a number.
+// it ("12abc" reads 12), in every locale the same; nothing when it does not
+// start with a number or the number is out of range.
 std::optional<long> leadingNumber(std::string_view text) {
-    const std::string s(text);
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(s.c_str(), &end, 10);
-    if (end == s.c_str() || errno == ERANGE) {
+    text = withoutPlus(text);
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc()) {
         return std::nullopt;
     }
     return value;
 }
 
+// A decimal number with a full stop, whatever the locale ("2.5000").
 std::optional<double> leadingDecimal(std::string_view text) {
-    const std::string s(text);
-    char* end = nullptr;
-    const double value = std::strtod(s.c_str(), &end);
-    if (end == s.c_str() || value != value) {  // no number, or NaN
+    text = withoutPlus(text);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || value != value) {  // no number, or NaN
         return std::nullopt;
     }
     return value;
+}
+
+// Four decimals with a full stop, whatever the locale.
+std::string fourDecimals(double value) {
+    std::array<char, 64> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                            std::chars_format::fixed, 4);
+    return error == std::errc() ? std::string(buffer.data(), end) : std::string("0.0000");
 }
 
 std::optional<long> numberIn(std::string_view text, long low, long high) {
@@ -218,28 +230,48 @@ ImportAction importScaler(const ScalerKey& key, std::string_view value, Snapshot
 
 enum class OsdSend { Never, Params, TextWhenChanged };
 
+// A number outside [low, high] is ignored; one inside it is brought into
+// the range of the window's spin box, [shownLow, shownHigh], as the spin box
+// does, so that the window and the command line send the same.
 struct OsdNumberKey {
     std::string_view key;
     long low;
     long high;
+    long shownLow;
+    long shownHigh;
     std::uint16_t packets::OsdParams::*word;
     std::uint8_t packets::OsdParams::*byte;
 };
 
 constexpr OsdNumberKey kOsdNumberKeys[] = {
-    {"OsdMaskX0", 1, 1920, &packets::OsdParams::maskX0, nullptr},
-    {"OsdMaskY0", 1, 1080, &packets::OsdParams::maskY0, nullptr},
-    {"OsdMaskX1", 1, 1920, &packets::OsdParams::maskX1, nullptr},
-    {"OsdMaskY1", 1, 1080, &packets::OsdParams::maskY1, nullptr},
-    {"OsdMaskRate", 0, 7, nullptr, &packets::OsdParams::maskLevel},
-    {"OsdMaskGs", 0, 15, nullptr, &packets::OsdParams::maskGrey},
-    {"OsdLocX", 1, 1920, &packets::OsdParams::x, nullptr},
-    {"OsdLocY", 1, 1080, &packets::OsdParams::y, nullptr},
-    {"OsdFadeValue", 0, 255, nullptr, &packets::OsdParams::fade},
-    {"OsdColorFg", 0, 31, nullptr, &packets::OsdParams::foreground},
-    {"OsdColorBg", 0, 31, nullptr, &packets::OsdParams::background},
-    {"OsdColorBgRate", 0, 7, nullptr, &packets::OsdParams::backgroundLevel},
+    {"OsdMaskX0", 1, 1920, 1, 1920, &packets::OsdParams::maskX0, nullptr},
+    {"OsdMaskY0", 1, 1080, 1, 1080, &packets::OsdParams::maskY0, nullptr},
+    {"OsdMaskX1", 1, 1920, 0, 1920, &packets::OsdParams::maskX1, nullptr},
+    {"OsdMaskY1", 1, 1080, 0, 1080, &packets::OsdParams::maskY1, nullptr},
+    {"OsdMaskRate", 0, 7, 1, 7, nullptr, &packets::OsdParams::maskLevel},
+    {"OsdMaskGs", 0, 15, 0, 15, nullptr, &packets::OsdParams::maskGrey},
+    {"OsdLocX", 1, 1920, 1, 1920, &packets::OsdParams::x, nullptr},
+    {"OsdLocY", 1, 1080, 1, 1080, &packets::OsdParams::y, nullptr},
+    {"OsdFadeValue", 0, 255, 0, 255, nullptr, &packets::OsdParams::fade},
+    {"OsdColorFg", 0, 31, 0, 31, nullptr, &packets::OsdParams::foreground},
+    {"OsdColorBg", 0, 31, 0, 31, nullptr, &packets::OsdParams::background},
+    {"OsdColorBgRate", 0, 7, 1, 7, nullptr, &packets::OsdParams::backgroundLevel},
 };
+
+// The custom text's position: sbCustomOsdLocX holds 1..1080, sbCustomOsdLocY
+// 1..1920 (the form has them so).
+constexpr OsdNumberKey kOsdTextKeys[] = {
+    {"OsdCustTextLocX", 1, 1920, 1, 1080, nullptr, nullptr},
+    {"OsdCustTextLocY", 1, 1080, 1, 1920, nullptr, nullptr},
+};
+
+std::optional<long> osdNumberIn(const OsdNumberKey& key, std::string_view value) {
+    const auto n = numberIn(value, key.low, key.high);
+    if (!n) {
+        return std::nullopt;
+    }
+    return std::clamp(*n, key.shownLow, key.shownHigh);
+}
 
 long osdNumber(const OsdNumberKey& key, const packets::OsdParams& osd) {
     return key.word != nullptr ? osd.*key.word : osd.*key.byte;
@@ -334,8 +366,8 @@ std::string macroValueText(const MacroKey& key, const packets::Macros& m) {
             const packets::MacroRule& rule = m.rules[key.index];
             const double shown = packets::macroThresholdShown(rule.metadata, rule.threshold);
             return rule.metadata == packets::kMinBrightness
-                       ? printfText("%1.4f", shown)
-                       : printfText("%d", static_cast<int>(shown));
+                       ? fourDecimals(shown)
+                       : std::to_string(static_cast<int>(shown));
         }
         case MacroField::Mode:
             return std::to_string(m.rules[key.index].mode);
@@ -356,8 +388,10 @@ void importMacro(const MacroKey& key, std::string_view value, packets::Macros& m
         // A threshold with four decimals when the rule compares the minimum
         // brightness, else a whole number.
         if (rule.metadata == packets::kMinBrightness) {
+            // Rounded to four decimals, as the spin box rounds it.
             if (const auto d = leadingDecimal(value)) {
-                rule.threshold = packets::macroThreshold(rule.metadata, *d);
+                rule.threshold =
+                    packets::macroThreshold(rule.metadata, std::round(*d * 10000.0) / 10000.0);
             }
         } else if (const auto n = leadingNumber(value)) {
             rule.threshold = packets::macroThreshold(rule.metadata, static_cast<double>(*n));
@@ -395,7 +429,8 @@ void importMacro(const MacroKey& key, std::string_view value, packets::Macros& m
             set(m.elseMode, 0, kPictureModes - 1);
             break;
         case MacroField::Delay:
-            set(m.syncDelay, 1, 60);
+            // Set into its spin box, which holds 1..60.
+            m.syncDelay = static_cast<std::uint8_t>(std::clamp(v, 1L, 60L));
             break;
         case MacroField::PictureMode:
             set(m.pictureModes[key.index], 0, kPictureModes - 1);
@@ -689,7 +724,7 @@ ImportAction importLine(const KeyValue& kv, Snapshot& s) {
     for (const OsdNumberKey& k : kOsdNumberKeys) {
         if (k.key != key)
             continue;
-        if (const auto n = numberIn(value, k.low, k.high)) {
+        if (const auto n = osdNumberIn(k, value)) {
             if (k.word != nullptr) {
                 osd.*k.word = static_cast<std::uint16_t>(*n);
             } else {
@@ -723,13 +758,14 @@ ImportAction importLine(const KeyValue& kv, Snapshot& s) {
     if (key == "OsdCustTextNeverFade") {
         return textChange(text.neverFade, value == "on");
     }
-    if (key == "OsdCustTextLocX" || key == "OsdCustTextLocY") {
-        const bool x = key == "OsdCustTextLocX";
-        const auto n = numberIn(value, 1, x ? 1920 : 1080);
+    for (const OsdNumberKey& k : kOsdTextKeys) {
+        if (k.key != key)
+            continue;
+        const auto n = osdNumberIn(k, value);
         if (!n) {
             return {};
         }
-        return textChange(x ? text.x : text.y, static_cast<std::uint16_t>(*n));
+        return textChange(&k == kOsdTextKeys ? text.x : text.y, static_cast<std::uint16_t>(*n));
     }
 
     for (const TextKey& k : kTextKeys) {

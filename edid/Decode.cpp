@@ -37,80 +37,6 @@ constexpr std::array<ExtensionTag, 12> kExtensionTags = {{
     {0xFF, "Manufacturer specific"},
 }};
 
-// CTA-861 data block tags (bits 7 to 5 of the header byte); 7 is extended.
-struct TagEntry {
-    int tag;
-    BlockKind kind;
-    const char* name;
-};
-
-constexpr std::array<TagEntry, 6> kDataBlockTags = {{
-    {1, BlockKind::Audio, "Audio"},
-    {2, BlockKind::Video, "Video"},
-    {3, BlockKind::VendorSpecific, "Vendor-specific"},
-    {4, BlockKind::SpeakerAllocation, "Speaker allocation"},
-    {5, BlockKind::VesaTransferCharacteristics, "VESA transfer characteristics"},
-    {6, BlockKind::VideoFormat, "Video format"},
-}};
-
-// Extended tags: the byte after the header of a tag 7 block.
-constexpr std::array<TagEntry, 23> kExtendedTags = {{
-    {0, BlockKind::VideoCapability, "Video capability"},
-    {1, BlockKind::VendorSpecificVideo, "Vendor-specific video"},
-    {2, BlockKind::VesaDisplayDevice, "VESA display device"},
-    {3, BlockKind::VesaVideoTimingExtension, "VESA video timing extension"},
-    {4, BlockKind::HdmiVideoReserved, "HDMI video (reserved)"},
-    {5, BlockKind::Colorimetry, "Colorimetry"},
-    {6, BlockKind::HdrStaticMetadata, "HDR static metadata"},
-    {7, BlockKind::HdrDynamicMetadata, "HDR dynamic metadata"},
-    {8, BlockKind::NativeVideoResolution, "Native video resolution"},
-    {13, BlockKind::VideoFormatPreference, "Video format preference"},
-    {14, BlockKind::Ycbcr420Video, "YCbCr 4:2:0 video"},
-    {15, BlockKind::Ycbcr420CapabilityMap, "YCbCr 4:2:0 capability map"},
-    {16, BlockKind::MiscAudioReserved, "Miscellaneous audio (reserved)"},
-    {17, BlockKind::VendorSpecificAudio, "Vendor-specific audio"},
-    {18, BlockKind::HdmiAudio, "HDMI audio"},
-    {19, BlockKind::RoomConfiguration, "Room configuration"},
-    {20, BlockKind::SpeakerLocation, "Speaker location"},
-    {32, BlockKind::InfoFrame, "InfoFrame"},
-    {34, BlockKind::DisplayIdTypeVII, "DisplayID type VII timing"},
-    {35, BlockKind::DisplayIdTypeVIII, "DisplayID type VIII timing"},
-    {42, BlockKind::DisplayIdTypeX, "DisplayID type X timing"},
-    {120, BlockKind::HdmiForumOverride, "HDMI Forum EDID extension override"},
-    {121, BlockKind::HdmiForumSinkCapability, "HDMI Forum sink capability"},
-}};
-
-// Vendor-specific blocks with a kind of their own, by tag, extended tag and OUI.
-struct VendorEntry {
-    int tag;
-    int extendedTag;
-    std::uint32_t oui;
-    BlockKind kind;
-    const char* name;
-};
-
-constexpr std::array<VendorEntry, 5> kVendorBlocks = {{
-    {3, -1, 0x000C03, BlockKind::Hdmi, "HDMI"},
-    {3, -1, 0xC45DD8, BlockKind::HdmiForum, "HDMI Forum"},
-    {7, 1, 0x00D046, BlockKind::DolbyVision, "Dolby Vision"},
-    {7, 1, 0x90848B, BlockKind::Hdr10Plus, "HDR10+"},
-    {7, 17, 0x00D046, BlockKind::DolbyAudio, "Dolby audio"},
-}};
-
-// Standard timing aspect ratios (byte 2 bits 7 and 6) of EDID 1.3 and later;
-// before 1.3 code 0 meant 1:1.
-struct Aspect {
-    const char* name;
-    int numerator;
-    int denominator;
-};
-constexpr std::array<Aspect, 4> kStandardAspects = {{
-    {"16:10", 10, 16},
-    {"4:3", 3, 4},
-    {"5:4", 4, 5},
-    {"16:9", 9, 16},
-}};
-
 // --- helpers -----------------------------------------------------------------
 
 bool bit(std::uint32_t value, int n) {
@@ -170,6 +96,8 @@ DetailedTiming decodeDtd(Bytes d, int block) {
     t.stereo = (flags >> 4 & 0x06) | (flags & 0x01);
     t.syncType = flags >> 3 & 0x03;
     t.vSyncPositive = t.syncType == 3 && bit(flags, 2);
+    t.serrate = t.syncType < 3 && bit(flags, 2);
+    t.syncOnGreen = t.syncType < 2 && !bit(flags, 1);
     t.hSyncPositive = t.syncType >= 2 && bit(flags, 1);
     return t;
 }
@@ -248,7 +176,7 @@ void decodeBase(Bytes b, DecodedEdid& out, Notes& notes) {
             s.aspect = "1:1";
             s.height = s.width;
         } else {
-            const Aspect& aspect = kStandardAspects[code];
+            const StandardAspect& aspect = standardAspects()[std::size_t(code)];
             s.aspect = aspect.name;
             s.height = s.width * aspect.numerator / aspect.denominator;
         }
@@ -387,17 +315,75 @@ HdmiBlock decodeHdmi(Bytes blk) {
         return h;
     }
     h.threeD = bit(blk[at], 7);
+    h.threeDMulti = blk[at] >> 5 & 0x03;
     h.imageSize = blk[at] >> 3 & 0x03;
     ++at;
     if (at >= n) {
         return h;
     }
     const int vicCount = blk[at] >> 5;
+    const std::size_t threeDEnd = std::min(n, at + 1 + std::size_t(vicCount) + (blk[at] & 0x1F));
     ++at;
     for (int i = 0; i < vicCount && at < n; ++i, ++at) {
         h.hdmiVics.push_back(blk[at]);
     }
+    if (!h.threeD) {
+        return h;
+    }
+    if ((h.threeDMulti == 1 || h.threeDMulti == 2) && at + 2 <= threeDEnd) {
+        h.threeDStructures = std::uint16_t(blk[at] << 8 | blk[at + 1]);
+        at += 2;
+        if (h.threeDMulti == 2 && at + 2 <= threeDEnd) {
+            h.threeDMask = std::uint16_t(blk[at] << 8 | blk[at + 1]);
+            at += 2;
+        }
+    }
+    while (at < threeDEnd) {
+        HdmiBlock::ThreeDVic v;
+        v.svdIndex = blk[at] >> 4;
+        v.structure = blk[at] & 0x0F;
+        ++at;
+        if (v.structure >= 8) {
+            if (at >= threeDEnd) {
+                break;
+            }
+            v.detail = blk[at] >> 4;
+            ++at;
+        }
+        h.threeDVics.push_back(v);
+    }
     return h;
+}
+
+DolbyAudio decodeDolbyAudio(Bytes blk) {
+    // blk: header, extended tag, OUI, then the data bytes.
+    DolbyAudio a;
+    if (blk.size() > 5) {
+        const std::uint8_t f = blk[5];
+        a.version = (f & 0x07) + 1;
+        a.headphoneOnly = bit(f, 7);
+        a.heightZone = bit(f, 6);
+        a.surroundZone = bit(f, 5);
+        a.centreZone = bit(f, 4);
+    }
+    if (blk.size() > 6) {
+        a.matPcm48Only = bit(blk[6], 0);
+    }
+    return a;
+}
+
+AmdBlock decodeAmd(Bytes blk) {
+    // blk: header, OUI, version, minor version, refresh range.
+    AmdBlock a;
+    if (blk.size() > 5) {
+        a.versionMajor = blk[4];
+        a.versionMinor = blk[5];
+    }
+    if (blk.size() > 7) {
+        a.minRefreshHz = blk[6];
+        a.maxRefreshHz = blk[7];
+    }
+    return a;
 }
 
 // The HDMI Forum fields start at byte 4 in both the vendor-specific block
@@ -653,6 +639,12 @@ void decodeContent(DataBlock& block, Bytes blk, Notes& notes, int blockIndex) {
             block.content = std::move(map);
             break;
         }
+        case BlockKind::DolbyAudio:
+            block.content = decodeDolbyAudio(blk);
+            break;
+        case BlockKind::Amd:
+            block.content = decodeAmd(blk);
+            break;
         case BlockKind::HdmiForumOverride:
             if (n > 2) {
                 block.content = HdmiForumOverride{blk[2]};
@@ -672,7 +664,7 @@ void classify(DataBlock& block, Bytes blk) {
         }
         block.extendedTag = blk[1];
         block.name = "Unknown extended";
-        for (const TagEntry& entry : kExtendedTags) {
+        for (const TagEntry& entry : extendedTags()) {
             if (entry.tag == block.extendedTag) {
                 block.kind = entry.kind;
                 block.name = entry.name;
@@ -680,7 +672,7 @@ void classify(DataBlock& block, Bytes blk) {
         }
     } else {
         block.name = "Unknown";
-        for (const TagEntry& entry : kDataBlockTags) {
+        for (const TagEntry& entry : dataBlockTags()) {
             if (entry.tag == block.tag) {
                 block.kind = entry.kind;
                 block.name = entry.name;
@@ -696,7 +688,7 @@ void classify(DataBlock& block, Bytes blk) {
     }
     block.oui = std::uint32_t(blk[ouiAt]) | std::uint32_t(blk[ouiAt + 1]) << 8 |
                 std::uint32_t(blk[ouiAt + 2]) << 16;
-    for (const VendorEntry& entry : kVendorBlocks) {
+    for (const VendorEntry& entry : vendorBlocks()) {
         if (entry.tag == block.tag && entry.extendedTag == block.extendedTag &&
             entry.oui == block.oui) {
             block.kind = entry.kind;
@@ -785,6 +777,34 @@ void resolveYcbcr420Maps(DecodedEdid& out) {
             }
         }
     }
+    // The HDMI block's 3D mask and 3D formats count SVDs the same way.
+    const auto vicAt = [&](std::size_t position) {
+        for (const auto& [at, svd] : svds) {
+            if (at == position) {
+                return svd->vic;
+            }
+        }
+        return 0;
+    };
+    for (Extension& extension : out.extensions) {
+        if (!extension.cta) {
+            continue;
+        }
+        for (DataBlock& block : extension.cta->dataBlocks) {
+            auto* hdmi = std::get_if<HdmiBlock>(&block.content);
+            if (hdmi == nullptr) {
+                continue;
+            }
+            for (int i = 0; hdmi->threeDMask && i < 16; ++i) {
+                if (bit(*hdmi->threeDMask, i) && vicAt(std::size_t(i)) != 0) {
+                    hdmi->threeDMaskVics.push_back(vicAt(std::size_t(i)));
+                }
+            }
+            for (HdmiBlock::ThreeDVic& v : hdmi->threeDVics) {
+                v.vic = vicAt(std::size_t(v.svdIndex));
+            }
+        }
+    }
     for (Extension& extension : out.extensions) {
         if (!extension.cta) {
             continue;
@@ -856,6 +876,9 @@ std::string ShortAudioDescriptor::formatName() const {
 bool ShortAudioDescriptor::joc() const {
     return formatCode == 10 && bit(byte3, 0);
 }
+bool ShortAudioDescriptor::jocAcmod28() const {
+    return formatCode == 10 && bit(byte3, 1);
+}
 bool ShortAudioDescriptor::objectAudio() const {
     return formatCode == 12 && bit(byte3, 0);
 }
@@ -891,7 +914,15 @@ DecodedEdid decodeEdid(std::span<const std::uint8_t> bytes) {
         return out;
     }
     out.hasBase = true;
-    const std::size_t blocks = std::min(bytes.size() / kBlockSize, kMaxBlocks);
+    std::size_t blocks = std::min(bytes.size() / kBlockSize, kMaxBlocks);
+    // A box's table holds 256 bytes: an EDID of fewer blocks is followed by zeros.
+    const std::size_t announcedBlocks = std::size_t(bytes[126]) + 1;
+    if (announcedBlocks < blocks &&
+        std::all_of(bytes.begin() + std::ptrdiff_t(announcedBlocks * kBlockSize),
+                    bytes.begin() + std::ptrdiff_t(blocks * kBlockSize),
+                    [](std::uint8_t b) { return b == 0; })) {
+        blocks = announcedBlocks;
+    }
     if (bytes.size() % kBlockSize != 0 && bytes.size() / kBlockSize < kMaxBlocks) {
         notes.add(boxstatus::printfText("%zu bytes after the last complete block ignored",
                                         bytes.size() % kBlockSize));

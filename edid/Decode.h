@@ -38,11 +38,15 @@ struct DetailedTiming {
     // Byte 17 bits 4 and 3: 0 analog composite, 1 bipolar analog composite,
     // 2 digital composite, 3 digital separate.
     int syncType = 0;
+    bool serrate = false;        // analog and digital composite sync
+    bool syncOnGreen = false;    // analog sync on the green signal only
     bool hSyncPositive = false;  // digital separate sync
     bool vSyncPositive = false;  // digital composite and separate sync
 
-    int hBack() const { return hBlank - hFront - hSync; }
-    int vBack() const { return vBlank - vFront - vSync; }
+    // The blanking holds a border on either side of the active area: the back
+    // porch is what is left, as the field's reference tool shows it.
+    int hBack() const { return hBlank - hFront - hSync - 2 * hBorder; }
+    int vBack() const { return vBlank - vFront - vSync - 2 * vBorder; }
     int hTotal() const { return hActive + hBlank; }
     // Lines per frame: two fields and the half line between them when interlaced.
     double vTotal() const;
@@ -94,43 +98,6 @@ struct BaseBlock {
 
 // --- CTA-861 data blocks -------------------------------------------------
 
-enum class BlockKind {
-    Audio,
-    Video,
-    VendorSpecific,  // of an OUI without its own kind
-    Hdmi,
-    HdmiForum,
-    SpeakerAllocation,
-    VesaTransferCharacteristics,
-    VideoFormat,
-    VideoCapability,
-    VendorSpecificVideo,
-    DolbyVision,
-    Hdr10Plus,
-    VesaDisplayDevice,
-    VesaVideoTimingExtension,
-    HdmiVideoReserved,
-    Colorimetry,
-    HdrStaticMetadata,
-    HdrDynamicMetadata,
-    NativeVideoResolution,
-    VideoFormatPreference,
-    Ycbcr420Video,
-    Ycbcr420CapabilityMap,
-    MiscAudioReserved,
-    VendorSpecificAudio,
-    DolbyAudio,
-    HdmiAudio,
-    RoomConfiguration,
-    SpeakerLocation,
-    InfoFrame,
-    DisplayIdTypeVII,
-    DisplayIdTypeVIII,
-    DisplayIdTypeX,
-    HdmiForumOverride,
-    HdmiForumSinkCapability,
-    Unknown,
-};
 
 // A short video descriptor.
 struct Svd {
@@ -157,6 +124,7 @@ struct ShortAudioDescriptor {
     std::vector<int> bitDepths() const;  // L-PCM and L-PCM 3D
     std::string formatName() const;
     bool joc() const;          // E-AC-3 with joint object coding
+    bool jocAcmod28() const;   // E-AC-3 with joint object coding in ACMOD 28
     bool objectAudio() const;  // MAT carrying object audio and PCM
 };
 
@@ -179,8 +147,34 @@ struct HdmiBlock {
     std::optional<int> interlacedVideoLatency, interlacedAudioLatency;
     bool hdmiVideoPresent = false;
     bool threeD = false;
-    int imageSize = 0;
+    int threeDMulti = 0;  // 0 none, 1 structures of every VIC, 2 structures and a VIC mask, 3 reserved
+    int imageSize = 0;    // what the base block's size means, see hdmiImageSizes()
     std::vector<int> hdmiVics;
+    std::uint16_t threeDStructures = 0;       // 3D_Structure_ALL bits, see hdmi3dStructures()
+    std::optional<std::uint16_t> threeDMask;  // bit i: the i-th SVD
+    std::vector<int> threeDMaskVics;          // the VICs of the SVDs the mask names
+    // A 3D format of one SVD: 2D_VIC_order and 3D_Structure, and 3D_Detail
+    // for structures from 8 on.
+    struct ThreeDVic {
+        int svdIndex = 0;
+        int vic = 0;  // 0 when the index lies beyond the SVDs
+        int structure = 0;
+        int detail = -1;
+    };
+    std::vector<ThreeDVic> threeDVics;
+};
+
+// Dolby's vendor-specific audio block.
+struct DolbyAudio {
+    int version = 0;
+    bool headphoneOnly = false, heightZone = false, surroundZone = false, centreZone = false;
+    std::optional<bool> matPcm48Only;  // from the second byte, when there is one
+};
+
+// AMD's vendor-specific block: its version and variable refresh range.
+struct AmdBlock {
+    std::optional<int> versionMajor, versionMinor;
+    std::optional<int> minRefreshHz, maxRefreshHz;
 };
 
 // HDMI Forum vendor-specific data block and sink capability data block.
@@ -267,7 +261,7 @@ struct HdmiForumOverride {
 using BlockContent = std::variant<std::monostate, VideoBlock, AudioBlock, SpeakerAllocation,
                                   HdmiBlock, HdmiForumBlock, VideoCapability, Colorimetry,
                                   HdrStaticMetadata, HdrDynamicMetadata, DolbyVision, Hdr10Plus,
-                                  Ycbcr420CapabilityMap, HdmiForumOverride>;
+                                  Ycbcr420CapabilityMap, HdmiForumOverride, DolbyAudio, AmdBlock>;
 
 struct DataBlock {
     BlockKind kind = BlockKind::Unknown;
@@ -327,8 +321,11 @@ struct DecodedEdid {
     }
 };
 
-// bytes: 128 or more EDID bytes as read or loaded (normally 256). Never reads
-// past bytes.size(); anything malformed is reported in the result, never crashes.
+// bytes: 128 or more EDID bytes as read or loaded (normally 256). Blocks of
+// zeros after those the base block announces are a box table's filling, not
+// extensions: a 128-byte EDID in a 256-byte table decodes as 128 bytes. Never
+// reads past bytes.size(); anything malformed is reported in the result,
+// never crashes.
 DecodedEdid decodeEdid(std::span<const std::uint8_t> bytes);
 
 // The readable, multi-line text of a decode, for the read-only view beside the

@@ -109,6 +109,30 @@ std::string timingName(const DetailedTiming& t) {
     return formatName(t.hActive, t.vActive, t.interlaced, t.refreshHz());
 }
 
+// Byte 17 of a detailed timing: the sync type and, when given, the stereo format.
+std::string timingFlags(const DetailedTiming& t) {
+    static constexpr const char* kSyncTypes[] = {"analog composite", "bipolar analog composite",
+                                                 "digital composite", "digital separate"};
+    static constexpr const char* kStereo[] = {
+        nullptr,          nullptr, "field sequential L/R", "interleaved right even",
+        "field sequential R/L", "interleaved left even", "four way interleaved",
+        "side by side interleaved"};
+    std::vector<std::string> items = {kSyncTypes[t.syncType & 3]};
+    if (t.syncType < 2 && t.serrate) {
+        items.push_back("serrate");
+    }
+    if (t.syncType < 2 && t.syncOnGreen) {
+        items.push_back("sync on green");
+    }
+    if (t.syncType == 2 && t.serrate) {
+        items.push_back("serrate");
+    }
+    if (const char* stereo = kStereo[t.stereo & 7]) {
+        items.push_back(std::string("stereo ") + stereo);
+    }
+    return joined(items, ", ");
+}
+
 void describeTiming(Writer& w, const std::string& label, const DetailedTiming& t) {
     std::string head = label + ": " + timingName(t) + "  " + mhz(t.pixelClockKHz);
     if (t.widthMm != 0 || t.heightMm != 0) {
@@ -118,10 +142,18 @@ void describeTiming(Writer& w, const std::string& label, const DetailedTiming& t
     const auto polarity = [&](bool positive, bool known) {
         return known ? (positive ? " (+)" : " (-)") : "";
     };
-    w.line(boxstatus::printfText("  H front %d sync %d back %d%s  V front %d sync %d back %d%s",
+    const auto border = [](int value) {
+        return value != 0 ? boxstatus::printfText(" border %d", value) : std::string();
+    };
+    w.line(boxstatus::printfText("  H front %d sync %d back %d%s%s  V front %d sync %d back %d%s%s",
                                  t.hFront, t.hSync, t.hBack(),
-                                 polarity(t.hSyncPositive, t.syncType >= 2), t.vFront, t.vSync,
-                                 t.vBack(), polarity(t.vSyncPositive, t.syncType == 3)));
+                                 polarity(t.hSyncPositive, t.syncType >= 2),
+                                 border(t.hBorder).c_str(), t.vFront, t.vSync, t.vBack(),
+                                 polarity(t.vSyncPositive, t.syncType == 3),
+                                 border(t.vBorder).c_str()));
+    if (t.syncType != 3 || t.stereo > 1) {
+        w.line("  " + timingFlags(t));
+    }
 }
 
 std::string ratesText(std::uint8_t rates) {
@@ -165,6 +197,9 @@ void describeAudio(Writer& w, const AudioBlock& audio) {
         }
         if (sad.formatCode == 10 && sad.joc()) {
             text += ", JOC (object audio)";
+        }
+        if (sad.jocAcmod28()) {
+            text += ", JOC with ACMOD28";
         }
         if (sad.formatCode == 12) {
             text += sad.objectAudio() ? ", TrueHD + object audio" : ", TrueHD only";
@@ -248,6 +283,16 @@ void describeHdmi(Writer& w, const HdmiBlock& h) {
     if (h.threeD) {
         items.push_back("3D");
     }
+    if (h.threeDMulti == 1) {
+        items.push_back("3D formats of every VIC");
+    } else if (h.threeDMulti == 2) {
+        items.push_back("3D formats of the VICs of a mask");
+    } else if (h.threeDMulti == 3) {
+        items.push_back("3D multi code 3 (reserved)");
+    }
+    if (h.imageSize != 0) {
+        items.push_back(std::string("image size is ") + hdmiImageSizes()[std::size_t(h.imageSize & 3)]);
+    }
     if (!items.empty()) {
         w.list(kIndent, items);
     }
@@ -264,6 +309,49 @@ void describeHdmi(Writer& w, const HdmiBlock& h) {
                                                 .c_str()));
         }
         w.list("  HDMI VICs: ", vics);
+    }
+    const auto structureName = [](int code) {
+        const char* name = hdmi3dStructures()[std::size_t(code & 0x0F)];
+        return name != nullptr ? std::string(name)
+                               : boxstatus::printfText("3D structure %d (reserved)", code);
+    };
+    if (h.threeDMulti == 1 || h.threeDMulti == 2) {
+        std::vector<std::string> structures;
+        for (int i = 0; i < 16; ++i) {
+            if ((h.threeDStructures >> i & 1U) != 0) {
+                structures.push_back(structureName(i));
+            }
+        }
+        if (structures.empty()) {
+            structures.push_back("none");
+        }
+        w.list("  3D: ", structures);
+    }
+    if (h.threeDMask) {
+        std::vector<std::string> vics;
+        for (const int vic : h.threeDMaskVics) {
+            vics.push_back(std::to_string(vic));
+        }
+        if (vics.empty()) {
+            vics.push_back("none");
+        }
+        w.list("  3D VICs: ", vics, " ");
+    }
+    if (!h.threeDVics.empty()) {
+        std::vector<std::string> vics;
+        for (const HdmiBlock::ThreeDVic& v : h.threeDVics) {
+            std::string text = v.vic != 0
+                                   ? std::to_string(v.vic)
+                                   : boxstatus::printfText("SVD %d (none)", v.svdIndex + 1);
+            text += " " + structureName(v.structure);
+            if (v.detail >= 0) {
+                const char* detail = hdmi3dDetails()[std::size_t(v.detail & 0x0F)];
+                text += detail != nullptr ? std::string(" ") + detail
+                                          : boxstatus::printfText(" detail %d", v.detail);
+            }
+            vics.push_back(text);
+        }
+        w.list("  3D of VIC: ", vics);
     }
 }
 
@@ -529,9 +617,10 @@ void describeBlockContent(Writer& w, const DataBlock& block) {
                 const auto scan = [](int code, const char* none) {
                     return code == 0 ? none : scanBehaviours()[std::size_t(code)];
                 };
+                // Quantization bits 0: the sink says nothing about the range.
                 w.line(boxstatus::printfText("Video capability: RGB range %s, YCbCr range %s",
-                                             c->qs ? "selectable" : "fixed",
-                                             c->qy ? "selectable" : "fixed"));
+                                             c->qs ? "selectable" : "no data",
+                                             c->qy ? "selectable" : "no data"));
                 w.list("  scan: ", {boxstatus::printfText("PT %s", scan(c->pt, "no data")),
                                     boxstatus::printfText("IT %s", scan(c->it, "not supported")),
                                     boxstatus::printfText("CE %s", scan(c->ce, "not supported"))});
@@ -582,6 +671,48 @@ void describeBlockContent(Writer& w, const DataBlock& block) {
             if (const auto* h = std::get_if<Hdr10Plus>(&block.content)) {
                 w.line(
                     boxstatus::printfText("HDR10+: application version %d", h->applicationVersion));
+                return;
+            }
+            break;
+        case BlockKind::DolbyAudio:
+            if (const auto* a = std::get_if<DolbyAudio>(&block.content)) {
+                std::vector<std::string> items;
+                if (a->version == 0) {
+                    items.push_back("no data");
+                } else {
+                    items.push_back(boxstatus::printfText("version %d", a->version));
+                }
+                const std::pair<bool, const char*> flags[] = {
+                    {a->headphoneOnly, "headphones only"},
+                    {a->heightZone, "height speakers"},
+                    {a->surroundZone, "surround speakers"},
+                    {a->centreZone, "centre speaker"},
+                    {a->matPcm48Only.value_or(false), "MAT PCM at 48 kHz only, no TrueHD"},
+                };
+                for (const auto& [set, text] : flags) {
+                    if (set) {
+                        items.push_back(text);
+                    }
+                }
+                w.list("Dolby audio: ", items);
+                return;
+            }
+            break;
+        case BlockKind::Amd:
+            if (const auto* a = std::get_if<AmdBlock>(&block.content)) {
+                std::vector<std::string> items;
+                if (a->versionMajor) {
+                    items.push_back(
+                        boxstatus::printfText("version %d.%d", *a->versionMajor, *a->versionMinor));
+                }
+                if (a->minRefreshHz) {
+                    items.push_back(boxstatus::printfText("refresh %d-%d Hz", *a->minRefreshHz,
+                                                          *a->maxRefreshHz));
+                }
+                if (items.empty()) {
+                    items.push_back("no data");
+                }
+                w.list("AMD: ", items);
                 return;
             }
             break;

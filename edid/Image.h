@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -19,6 +20,15 @@ inline constexpr std::size_t kValuesPerLine = 16;
 inline constexpr std::size_t kHexTextSize = kEdidSize * 3;
 
 using EdidImage = std::array<std::uint8_t, kEdidSize>;
+
+// The eight bytes every EDID begins with.
+inline constexpr std::array<std::uint8_t, 8> kEdidHeader = {0x00, 0xFF, 0xFF, 0xFF,
+                                                            0xFF, 0xFF, 0xFF, 0x00};
+inline constexpr char kNoHeaderText[] = "it does not begin with the EDID header 00 FF FF FF FF FF FF 00";
+
+// Whether the image begins with kEdidHeader; an upload of one that does not
+// is asked about (window) or needs --force (command line).
+bool hasEdidHeader(const EdidImage& image);
 
 // The byte that makes a block add up to 0 modulo 256: 256 minus the sum of
 // bytes 0 to 126, modulo 256. Byte 127 is not read.
@@ -39,6 +49,16 @@ struct ChecksumVerdict {
 ChecksumVerdict checkChecksums(const EdidImage& image);
 // Stores both computed checksums at bytes 127 and 255.
 void repairChecksums(EdidImage& image);
+
+// Every 128-byte block of an EDID of any length: all correct; their repair.
+bool blockChecksumsOk(std::span<const std::uint8_t> bytes);
+void repairBlockChecksums(std::span<std::uint8_t> bytes);
+
+// An EDID as a box's table holds it: up to 256 bytes, the rest 0x00 (a
+// 128-byte EDID says in its base block that no extension follows). None when
+// the EDID has more than one extension; boxTableRefusal then says why.
+std::optional<EdidImage> boxTableImage(std::span<const std::uint8_t> bytes);
+std::string boxTableRefusal(std::size_t size);
 
 // Appends one line of the text form: each byte as two upper-case digits and a
 // blank, the last blank replaced by a line feed.

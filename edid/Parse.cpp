@@ -29,10 +29,13 @@ ParseResult failure(ParseError error, std::string_view text, std::size_t positio
 
 }  // namespace
 
-ParseResult parseEdidText(std::string_view text, EdidImage& image) {
-    image.fill(0);
-    text = text.substr(0, std::min(text.find('\0'), kMaxTextChars));
+namespace {
 
+// The groups of text, each value handed to store(index, value); at most
+// maxValues of them.
+template <class Store>
+ParseResult parseGroups(std::string_view text, std::size_t maxValues, Store store) {
+    text = text.substr(0, text.find('\0'));
     ParseResult result;
     for (std::size_t pos = 0; pos < text.size(); pos += 3) {
         const std::size_t left = text.size() - pos;
@@ -43,12 +46,31 @@ ParseResult parseEdidText(std::string_view text, EdidImage& image) {
         if (separator != '\0' && separator != ' ' && separator != '\n') {
             return failure(ParseError::BadSeparator, text, pos);
         }
-        if (static_cast<std::size_t>(result.count) == image.size()) {
+        if (static_cast<std::size_t>(result.count) == maxValues) {
             return failure(ParseError::TooManyValues, text, pos);
         }
-        image[static_cast<std::size_t>(result.count)] =
-            static_cast<std::uint8_t>(digitValue(text[pos]) * 16 + digitValue(text[pos + 1]));
+        store(static_cast<std::size_t>(result.count),
+              static_cast<std::uint8_t>(digitValue(text[pos]) * 16 + digitValue(text[pos + 1])));
         ++result.count;
+    }
+    return result;
+}
+
+}  // namespace
+
+ParseResult parseEdidText(std::string_view text, EdidImage& image) {
+    image.fill(0);
+    text = text.substr(0, std::min(text.find('\0'), kMaxTextChars));
+    return parseGroups(text, image.size(),
+                       [&](std::size_t at, std::uint8_t value) { image[at] = value; });
+}
+
+ParseResult parseEdidBytes(std::string_view text, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    const ParseResult result =
+        parseGroups(text, kMaxEdidBytes, [&](std::size_t, std::uint8_t value) { bytes.push_back(value); });
+    if (!result.ok()) {
+        bytes.clear();
     }
     return result;
 }

@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "edid/Image.h"
+#include "edid/TextFormats.h"
 
 namespace edid {
 
@@ -38,6 +40,11 @@ struct ParseResult {
 // up to '9', else for its code minus 55 ('A' to 'F' give 10 to 15); no other
 // check is made on digits, and a value is taken modulo 256.
 ParseResult parseEdidText(std::string_view text, EdidImage& image);
+
+// The same groups without the editor's limits: the whole text, up to the
+// kMaxEdidBytes of an EDID with every extension. For an EDID longer than a
+// box's table, which the editor shows and decodes but does not upload.
+ParseResult parseEdidBytes(std::string_view text, std::vector<std::uint8_t>& bytes);
 
 // What went wrong, for a message: "hex format error at line 3, column 7".
 std::string describeParseError(const ParseResult& result);

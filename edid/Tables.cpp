@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "status/Printf.h"
+
 namespace edid {
 namespace {
 
@@ -308,6 +310,60 @@ const VideoFormat* findIn(std::span<const VideoFormat> table, int vic) {
     return nullptr;
 }
 
+// CTA-861 data block tags (bits 7 to 5 of the header byte); 7 is extended.
+constexpr std::array<TagEntry, 6> kDataBlockTags = {{
+    {1, BlockKind::Audio, "Audio"},
+    {2, BlockKind::Video, "Video"},
+    {3, BlockKind::VendorSpecific, "Vendor-specific"},
+    {4, BlockKind::SpeakerAllocation, "Speaker allocation"},
+    {5, BlockKind::VesaTransferCharacteristics, "VESA transfer characteristics"},
+    {6, BlockKind::VideoFormat, "Video format"},
+}};
+
+// Extended tags: the byte after the header of a tag 7 block.
+constexpr std::array<TagEntry, 23> kExtendedTags = {{
+    {0, BlockKind::VideoCapability, "Video capability"},
+    {1, BlockKind::VendorSpecificVideo, "Vendor-specific video"},
+    {2, BlockKind::VesaDisplayDevice, "VESA display device"},
+    {3, BlockKind::VesaVideoTimingExtension, "VESA video timing extension"},
+    {4, BlockKind::HdmiVideoReserved, "HDMI video (reserved)"},
+    {5, BlockKind::Colorimetry, "Colorimetry"},
+    {6, BlockKind::HdrStaticMetadata, "HDR static metadata"},
+    {7, BlockKind::HdrDynamicMetadata, "HDR dynamic metadata"},
+    {8, BlockKind::NativeVideoResolution, "Native video resolution"},
+    {13, BlockKind::VideoFormatPreference, "Video format preference"},
+    {14, BlockKind::Ycbcr420Video, "YCbCr 4:2:0 video"},
+    {15, BlockKind::Ycbcr420CapabilityMap, "YCbCr 4:2:0 capability map"},
+    {16, BlockKind::MiscAudioReserved, "Miscellaneous audio (reserved)"},
+    {17, BlockKind::VendorSpecificAudio, "Vendor-specific audio"},
+    {18, BlockKind::HdmiAudio, "HDMI audio"},
+    {19, BlockKind::RoomConfiguration, "Room configuration"},
+    {20, BlockKind::SpeakerLocation, "Speaker location"},
+    {32, BlockKind::InfoFrame, "InfoFrame"},
+    {34, BlockKind::DisplayIdTypeVII, "DisplayID type VII timing"},
+    {35, BlockKind::DisplayIdTypeVIII, "DisplayID type VIII timing"},
+    {42, BlockKind::DisplayIdTypeX, "DisplayID type X timing"},
+    {120, BlockKind::HdmiForumOverride, "HDMI Forum EDID extension override"},
+    {121, BlockKind::HdmiForumSinkCapability, "HDMI Forum sink capability"},
+}};
+
+// Vendor-specific blocks with a kind of their own, by tag, extended tag and OUI.
+constexpr std::array<VendorEntry, 6> kVendorBlocks = {{
+    {3, -1, 0x00001A, BlockKind::Amd, "AMD"},
+    {3, -1, 0x000C03, BlockKind::Hdmi, "HDMI"},
+    {3, -1, 0xC45DD8, BlockKind::HdmiForum, "HDMI Forum"},
+    {7, 1, 0x00D046, BlockKind::DolbyVision, "Dolby Vision"},
+    {7, 1, 0x90848B, BlockKind::Hdr10Plus, "HDR10+"},
+    {7, 17, 0x00D046, BlockKind::DolbyAudio, "Dolby audio"},
+}};
+
+constexpr std::array<StandardAspect, 4> kStandardAspects = {{
+    {"16:10", 10, 16},
+    {"4:3", 3, 4},
+    {"5:4", 4, 5},
+    {"16:9", 9, 16},
+}};
+
 }  // namespace
 
 const VideoFormat* findVic(int vic) {
@@ -329,13 +385,10 @@ double refreshHz(const VideoFormat& format) {
 }
 
 std::string formatName(int hActive, int vActive, bool interlaced, double refresh) {
-    char rate[32];
     const double rounded = std::round(refresh);
-    if (std::fabs(refresh - rounded) < 0.005) {
-        std::snprintf(rate, sizeof rate, "%.0f", rounded);
-    } else {
-        std::snprintf(rate, sizeof rate, "%.2f", refresh);
-    }
+    const std::string rate = std::fabs(refresh - rounded) < 0.005
+                                 ? boxstatus::printfText("%.0f", rounded)
+                                 : boxstatus::printfText("%.2f", refresh);
     return std::to_string(hActive) + "x" + std::to_string(vActive) + (interlaced ? "i" : "p") +
            rate;
 }
@@ -394,6 +447,41 @@ std::span<const char* const> dolbyInterfaces() {
     return kDolbyInterfaces;
 }
 
+namespace {
+
+constexpr std::array<const char*, 16> kHdmi3dStructures = {
+    "frame packing", "field alternative", "line alternative", "side-by-side (full)",
+    "L + depth", "L + depth + graphics + graphics-depth", "top-and-bottom", nullptr,
+    "side-by-side (half)", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    "side-by-side (half, quincunx)",
+};
+
+constexpr std::array<const char*, 16> kHdmi3dDetails = {
+    "any subsampling", "horizontal subsampling", nullptr, nullptr, nullptr, nullptr,
+    "all quincunx combinations", "quincunx odd/left, odd/right", "quincunx odd/left, even/right",
+    "quincunx even/left, odd/right", "quincunx even/left, even/right", nullptr, nullptr, nullptr,
+    nullptr, nullptr,
+};
+
+constexpr std::array<const char*, 4> kHdmiImageSizes = {
+    "no information",
+    "an aspect ratio",
+    "in units of 1 cm",
+    "in units of 5 cm",
+};
+
+}  // namespace
+
+std::span<const char* const> hdmi3dStructures() {
+    return kHdmi3dStructures;
+}
+std::span<const char* const> hdmi3dDetails() {
+    return kHdmi3dDetails;
+}
+std::span<const char* const> hdmiImageSizes() {
+    return kHdmiImageSizes;
+}
+
 double pqToNits(int code) {
     // ST 2084 constants.
     constexpr double m1 = 2610.0 / 16384;
@@ -404,6 +492,22 @@ double pqToNits(int code) {
     const double e = std::pow(code / 4095.0, 1 / m2);
     const double numerator = e - c1 > 0 ? e - c1 : 0;
     return 10000 * std::pow(numerator / (c2 - c3 * e), 1 / m1);
+}
+
+std::span<const TagEntry> dataBlockTags() {
+    return kDataBlockTags;
+}
+
+std::span<const TagEntry> extendedTags() {
+    return kExtendedTags;
+}
+
+std::span<const VendorEntry> vendorBlocks() {
+    return kVendorBlocks;
+}
+
+std::span<const StandardAspect> standardAspects() {
+    return kStandardAspects;
 }
 
 }  // namespace edid

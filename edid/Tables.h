@@ -44,6 +44,15 @@ struct EstablishedTiming {
 };
 std::span<const EstablishedTiming> establishedTimings();
 
+// Standard timing aspect ratios (byte 2 bits 7 and 6) of EDID 1.3 and later;
+// before 1.3 code 0 meant 1:1. Height is width * numerator / denominator.
+struct StandardAspect {
+    const char* name;
+    int numerator;
+    int denominator;
+};
+std::span<const StandardAspect> standardAspects();
+
 // Short audio descriptor format codes (1 to 15) and the extension types of
 // code 15.
 const char* audioFormatName(int code);
@@ -86,8 +95,76 @@ std::span<const char* const> hdmiContentTypes();
 // (0 is no data for PT, no such formats for IT and CE).
 std::span<const char* const> scanBehaviours();
 
+// HDMI 3D_Structure_ALL bits 0 to 15 and 3D_Structure codes 0 to 15: the same
+// numbering; nullptr where reserved.
+std::span<const char* const> hdmi3dStructures();
+// The 3D_Detail codes of side-by-side (half), 0 to 15; nullptr where reserved.
+std::span<const char* const> hdmi3dDetails();
+// HDMI Image_Size codes 0 to 3: what the base block's image size means.
+std::span<const char* const> hdmiImageSizes();
+
 // Dolby Vision interface codes of block version 2 (0 to 3).
 std::span<const char* const> dolbyInterfaces();
+
+// CTA-861 data blocks: their kinds, and the tables that name them by tag
+// (bits 7 to 5 of the header byte; 7 is extended), by extended tag (the byte
+// after the header of a tag 7 block), and by OUI for vendor-specific blocks
+// with a kind of their own.
+enum class BlockKind {
+    Audio,
+    Video,
+    VendorSpecific,  // of an OUI without its own kind
+    Hdmi,
+    HdmiForum,
+    SpeakerAllocation,
+    VesaTransferCharacteristics,
+    VideoFormat,
+    VideoCapability,
+    VendorSpecificVideo,
+    DolbyVision,
+    Hdr10Plus,
+    VesaDisplayDevice,
+    VesaVideoTimingExtension,
+    HdmiVideoReserved,
+    Colorimetry,
+    HdrStaticMetadata,
+    HdrDynamicMetadata,
+    NativeVideoResolution,
+    VideoFormatPreference,
+    Ycbcr420Video,
+    Ycbcr420CapabilityMap,
+    MiscAudioReserved,
+    VendorSpecificAudio,
+    DolbyAudio,
+    HdmiAudio,
+    RoomConfiguration,
+    SpeakerLocation,
+    InfoFrame,
+    DisplayIdTypeVII,
+    DisplayIdTypeVIII,
+    DisplayIdTypeX,
+    HdmiForumOverride,
+    HdmiForumSinkCapability,
+    Amd,
+    Unknown,
+};
+
+struct TagEntry {
+    int tag;
+    BlockKind kind;
+    const char* name;
+};
+std::span<const TagEntry> dataBlockTags();
+std::span<const TagEntry> extendedTags();
+
+struct VendorEntry {
+    int tag;
+    int extendedTag;
+    std::uint32_t oui;
+    BlockKind kind;
+    const char* name;
+};
+std::span<const VendorEntry> vendorBlocks();
 
 // The ST 2084 (PQ) curve: a 12-bit code (0 to 4095) in cd/m2.
 double pqToNits(int code);

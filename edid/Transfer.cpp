@@ -99,7 +99,11 @@ bool uploadEdid(BoxAccess& box, std::uint8_t table, const EdidImage& image) {
     UsbLink& link = box.commands.link();
     const UsbLink::SilenceGuard guard(link);
 
-    for (int i = 0; i < kUploadChunks; ++i) {
+    // A chunk the box did not take is sent once more; one that fails again
+    // ends the upload without the commit, so the table keeps its old content
+    // instead of a mix of old and new bytes.
+    bool chunksTaken = true;
+    for (int i = 0; i < kUploadChunks && chunksTaken; ++i) {
         report(box, i, kUploadChunks);
         const std::size_t offset = static_cast<std::size_t>(i) * kUploadChunk;
         std::array<std::uint8_t, 5 + kUploadChunk> request = {boxlink::REQ_WRITE, kUploadChunk,
@@ -107,15 +111,19 @@ bool uploadEdid(BoxAccess& box, std::uint8_t table, const EdidImage& image) {
                                                               static_cast<std::uint8_t>(offset)};
         std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), kUploadChunk,
                     request.begin() + 5);
-        Answer answer{};
-        if (!link.transact(answer, request.data(), 2, static_cast<std::uint32_t>(request.size())) ||
-            answer[0] != boxlink::CMD_EDID_DATA) {
-            box.ui.showStatus(kChunkFailed, kNoticeMs);
-            if (link.boxSilent()) {
-                break;  // nothing more reaches the box; the commit fails at once
-            }
+        chunksTaken = false;
+        for (int attempt = 0; attempt < kUploadAttempts && !chunksTaken; ++attempt) {
+            Answer answer{};
+            chunksTaken = link.transact(answer, request.data(), 2,
+                                        static_cast<std::uint32_t>(request.size())) &&
+                          answer[0] == boxlink::CMD_EDID_DATA;
+            box.clock.sleepMs(kUploadPauseMs);
         }
-        box.clock.sleepMs(kUploadPauseMs);
+    }
+    if (!chunksTaken) {
+        box.ui.showStatus(kChunkFailed, kNoticeMs);
+        report(box, 0, 0);
+        return false;
     }
 
     const std::uint8_t commit[] = {boxlink::REQ_WRITE, 0x08, boxlink::CMD_EDID_COMMIT, table};

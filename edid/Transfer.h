@@ -65,6 +65,8 @@ inline constexpr int kReadProgressMaximum = 255;
 inline constexpr std::uint8_t kUploadChunk = 8;
 inline constexpr int kUploadChunks = static_cast<int>(kEdidSize / kUploadChunk);
 inline constexpr std::uint32_t kUploadPauseMs = 30;
+// A chunk is sent at most this often before the upload gives up.
+inline constexpr int kUploadAttempts = 2;
 
 // Messages.
 inline constexpr char kFetchFailed[] = "Error Writing values";
@@ -82,10 +84,11 @@ inline constexpr int kNoticeMs = 2000;
 bool readEdid(BoxAccess& box, EdidSource source, std::string& hexText);
 
 // Uploads the image into a table in 32 chunks of 8 bytes, 30 ms apart, and
-// commits it. A chunk that fails is reported and the upload goes on. The
-// result is whether the commit succeeded. Once the box stops answering
-// altogether, nothing more is sent and the commit fails. Sends whatever
-// table it is given: see edid::uploadAllowed().
+// commits it. A chunk that fails is sent once more; if it fails again the
+// upload ends with "Error Writing EDID values." and false, and no commit is
+// sent, so the table keeps what it held. Otherwise the result is whether the
+// commit succeeded. Sends whatever table it is given: see
+// edid::uploadAllowed().
 bool uploadEdid(BoxAccess& box, std::uint8_t table, const EdidImage& image);
 
 }  // namespace edid

@@ -10,15 +10,21 @@
 #include <cstring>
 #include <string>
 
+#include "vortilan2/Version.h"
+
 namespace {
 
 const char kUsage[] =
-    "usage: vortilan2-box CONTROL-SOCKET COMMAND [WORD ...]\n"
+    "Usage: vortilan2-box CONTROL-SOCKET COMMAND [WORD...]\n"
     "Sends the command (its words joined by blanks) to the emulated box that\n"
     "listens for control commands on CONTROL-SOCKET (vortilan2-emu --control)\n"
     "and prints the reply. Exit status 0 when the reply ends in \"ok\", 1 when\n"
     "it ends in \"error\", 2 when the box cannot be reached.\n"
-    "Example: vortilan2-box /tmp/box.ctl edidswitch fixed\n";
+    "Example: vortilan2-box /tmp/box.ctl edidswitch fixed\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this text and exit\n"
+    "  --version      show the version and exit\n";
 
 constexpr int kReplyWaitMs = 5000;
 
@@ -43,9 +49,17 @@ bool replyComplete(const std::string& text, bool* ok) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, argc < 3 ? stderr : stdout);
-        return argc < 3 ? 2 : 0;
+    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vortilan2-box %s\n", VORTILAN2_VERSION);
+        return 0;
+    }
+    if (argc < 3) {
+        std::fputs(kUsage, stderr);
+        return 2;
     }
     std::string line;
     for (int i = 2; i < argc; ++i) {

@@ -16,15 +16,16 @@
 
 #include "Server.h"
 #include "States.h"
+#include "vortilan2/Version.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: vortilan2-emu [options] SOCKET-PATH\n"
+    "Usage: vortilan2-emu [OPTION...] SOCKET-PATH\n"
     "Serves an emulated VORTILAN2 box on the Unix-domain socket SOCKET-PATH\n"
     "(list it in VORTILAN2_EMULATOR to reach it from the programs).\n"
     "\n"
-    "options:\n"
+    "Options:\n"
     "  --serial TEXT        USB serial string (default \"2026\")\n"
     "  --description TEXT   USB description string (default \"VORTILAN2\")\n"
     "  --state NAME         named state to start in (default \"default\")\n"
@@ -32,6 +33,7 @@ const char kUsage[] =
     "  --trace FILE         write the traffic trace to FILE (default: standard error)\n"
     "  --quiet              write no trace\n"
     "  --help               show this text\n"
+    "  --version            show the version\n"
     "\n"
     "Control commands are read from standard input, one per line (\"help\" lists\n"
     "them); replies go to standard output. The end of standard input does not\n"
@@ -114,10 +116,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::printf("%s\nnamed states:\n", kUsage);
+            std::printf("%s\nNamed states:\n", kUsage);
             for (const emu::NamedState& s : emu::namedStates()) {
                 std::printf("  %-9s %s\n", s.name, s.summary);
             }
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("vortilan2-emu %s\n", VORTILAN2_VERSION);
             return 0;
         }
         bool ok = true;

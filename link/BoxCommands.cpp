@@ -54,10 +54,24 @@ bool BoxCommands::writeEpStateBlock(std::span<const std::uint8_t, kEpStateBlockS
     return ok;
 }
 
+namespace {
+constexpr std::uint8_t kPcbRevisionRequest[] = {REQ_READ, 0x02, CMD_PCB_REVISION, 0x00};
+constexpr std::uint32_t kPcbRevisionAnswer = 2;
+}  // namespace
+
+bool BoxCommands::sendProbe() {
+    return link_.sendProbe(kPcbRevisionRequest, sizeof kPcbRevisionRequest);
+}
+
+bool BoxCommands::probeAnswered() {
+    return link_.probeAnswered(kPcbRevisionAnswer);
+}
+
 std::uint8_t BoxCommands::readPcbRevision() {
-    const std::uint8_t request[] = {REQ_READ, 0x02, CMD_PCB_REVISION, 0x00};
     Answer answer{};
-    if (link_.transact(answer, request, 2, sizeof request) && answer[0] == CMD_PCB_REVISION) {
+    if (link_.transact(answer, kPcbRevisionRequest, kPcbRevisionAnswer,
+                       sizeof kPcbRevisionRequest) &&
+        answer[0] == CMD_PCB_REVISION) {
         return answer[1];
     }
     ui_.showStatus("...", kNoticeMs);

@@ -24,6 +24,12 @@ public:
     // The box's PCB revision, 0 when the read failed.
     std::uint8_t readPcbRevision();
 
+    // Whether a box that went silent answers again, without waiting for it:
+    // sendProbe() sends the PCB revision read, probeAnswered() looks (later)
+    // whether its answer has come. Neither reports anything.
+    bool sendProbe();
+    bool probeAnswered();
+
     UsbLink& link() { return link_; }
 
 private:

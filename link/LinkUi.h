@@ -2,6 +2,7 @@
 // implements it with its status bar and message boxes; tests record it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace boxlink {
@@ -13,6 +14,15 @@ public:
     virtual void showStatus(const std::string& text, int timeoutMs) = 0;
     // A modal warning box without an owner window, caption " " (one blank).
     virtual void showLinkWarning(const std::string& text) = 0;
+
+    // Called again and again while an exchange waits for the box's answer,
+    // elapsedMs after the exchange began; a window keeps painting here.
+    virtual void waiting(std::uint32_t elapsedMs) { (void)elapsedMs; }
+    // The wait of an exchange that called waiting() is over.
+    virtual void waitOver() {}
+    // An exchange found that the box is gone (unplugged, its socket closed);
+    // the link is closed already.
+    virtual void boxGone() {}
 };
 
 }  // namespace boxlink

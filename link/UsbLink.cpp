@@ -19,31 +19,42 @@ bool UsbLink::findBox(const std::string& serial, std::uint32_t& number) {
         closeLink();
     }
     boxHandle_ = usb::kInvalidHandle;
+    accessDenied_ = false;
     std::uint32_t count = 0;
     if (library_.getNumDevices(&count) != usb::Ok) {
         return false;
     }
     for (std::uint32_t index = 0; index < count; ++index) {
         char text[usb::kStringBufferSize] = {};
-        if (library_.getProductString(index, text, usb::kSerialNumber) != usb::Ok) {
+        const int status = library_.getProductString(index, text, usb::kSerialNumber);
+        if (status != usb::Ok) {
+            // A device this user may not open may well be the box.
+            accessDenied_ = accessDenied_ || status == usb::AccessDenied;
             continue;
         }
         text[sizeof text - 1] = '\0';
         if (serial == text) {
             number = index;
+            accessDenied_ = false;
             return true;
         }
     }
     return false;
 }
 
-bool UsbLink::openLink(std::uint32_t number) {
+bool UsbLink::openLink(std::uint32_t number, bool quiet) {
     usb::Handle handle = usb::kInvalidHandle;
-    if (library_.open(number, &handle) == usb::Ok && handle != usb::kInvalidHandle) {
+    const int status = library_.open(number, &handle);
+    accessDenied_ = status == usb::AccessDenied;
+    if (status == usb::Ok && handle != usb::kInvalidHandle) {
         boxHandle_ = handle;
+        gone_ = false;
+        boxSilent_ = false;
         return true;
     }
-    ui_.showLinkWarning("Usb device open error!");
+    if (!quiet) {
+        ui_.showLinkWarning("Usb device open error!");
+    }
     boxHandle_ = usb::kInvalidHandle;
     return false;
 }
@@ -83,6 +94,8 @@ const char* describeFailure(LinkFailure failure) {
             return "the box gave an unexpected answer";
         case LinkFailure::NotOpen:
             return "the box is not open";
+        case LinkFailure::Gone:
+            return "the box was disconnected";
         case LinkFailure::WriteFailed:
             return "the request could not be sent to the box";
         case LinkFailure::QueueCheck:
@@ -97,6 +110,66 @@ const char* describeFailure(LinkFailure failure) {
     return "unknown failure";
 }
 
+bool UsbLink::checkGone() {
+    // A box that is there answers the queue check, even with nothing queued;
+    // a closed socket or an unplugged device fails it.
+    std::uint32_t waiting = 0;
+    std::uint32_t queueStatus = 0;
+    if (library_.checkRxQueue(boxHandle_, &waiting, &queueStatus) == usb::Ok) {
+        return false;
+    }
+    library_.close(boxHandle_);  // a device that is gone closes without complaint
+    boxHandle_ = usb::kInvalidHandle;
+    gone_ = true;
+    boxSilent_ = false;
+    ui_.boxGone();
+    return true;
+}
+
+bool UsbLink::checkStillThere() {
+    if (!isOpen() || gone_ || linkBusy_ != 0) {
+        return isOpen();
+    }
+    linkBusy_ = 1;
+    const bool there = !checkGone();
+    linkBusy_ = 0;
+    return there;
+}
+
+bool UsbLink::sendProbe(const std::uint8_t* request, std::uint32_t requestLength) {
+    if (!isOpen() || gone_ || linkBusy_ != 0) {
+        return false;
+    }
+    linkBusy_ = 1;
+    library_.flushBuffers(boxHandle_, 1, 1);
+    std::uint32_t written = 0;
+    const bool sent = linkWrite(request, requestLength, written, kExchangeTimeoutMs);
+    if (!sent) {
+        checkGone();
+    }
+    linkBusy_ = 0;
+    return sent;
+}
+
+bool UsbLink::probeAnswered(std::uint32_t minimum) {
+    if (!isOpen() || gone_ || linkBusy_ != 0) {
+        return false;
+    }
+    linkBusy_ = 1;
+    std::uint32_t waiting = 0;
+    std::uint32_t queueStatus = 0;
+    bool answered = false;
+    if (library_.checkRxQueue(boxHandle_, &waiting, &queueStatus) != usb::Ok) {
+        checkGone();
+    } else if (waiting >= minimum) {
+        std::uint8_t local[kMaxAnswer] = {};
+        std::uint32_t read = 0;
+        answered = linkRead(local, kMaxAnswer, read, 0) && read >= minimum;
+    }
+    linkBusy_ = 0;
+    return answered;
+}
+
 bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_t minimum,
                        std::uint32_t requestLength) {
     bool result = true;
@@ -104,9 +177,11 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
     std::uint32_t waiting = 0;
     linkBusy_ = 1;
 
-    lastFailure_ = LinkFailure::None;
-    if (!isOpen() || boxSilent_) {
-        lastFailure_ = LinkFailure::NotOpen;
+    lastFailure_ = gone_ ? LinkFailure::Gone
+                   : !isOpen() ? LinkFailure::NotOpen
+                   : boxSilent_ ? LinkFailure::NoAnswer
+                                : LinkFailure::None;
+    if (lastFailure_ != LinkFailure::None) {
         linkBusy_ = 0;
         return false;
     }
@@ -115,30 +190,44 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
     std::uint32_t written = 0;
     if (!linkWrite(request, requestLength, written, kExchangeTimeoutMs)) {
         lastFailure_ = LinkFailure::WriteFailed;
+        checkGone();
         linkBusy_ = 0;
         return false;
     }
 
     // Busy wait for the first answer bytes. Once a queue check has failed the
     // exchange has failed for good, so the wait ends there with one message.
-    while (waiting == 0) {
-        if (clock_.tickMs() - start >= kExchangeTimeoutMs) {
+    bool waited = false;
+    for (;;) {
+        const std::uint32_t elapsed = clock_.tickMs() - start;
+        if (elapsed >= kExchangeTimeoutMs) {
             break;
         }
         std::uint32_t queueStatus = 0;
         if (library_.checkRxQueue(boxHandle_, &waiting, &queueStatus) != usb::Ok) {
-            ui_.showLinkWarning("Error Checking RX Queue");
+            // A box that is gone is said so by the LinkUi, without a box.
             lastFailure_ = LinkFailure::QueueCheck;
             result = false;
+            if (!checkGone()) {
+                ui_.showLinkWarning("Error Checking RX Queue");
+            }
             break;
         }
+        if (waiting != 0) {
+            break;
+        }
+        ui_.waiting(elapsed);
+        waited = true;
+    }
+    if (waited) {
+        ui_.waitOver();
     }
 
     if (result) {
         if (waiting == 0) {
             result = false;
             lastFailure_ = LinkFailure::NoAnswer;
-            boxSilent_ = stopAfterSilence_;
+            boxSilent_ = stopAfterSilence_ || keepSilence_;
         } else {
             std::uint8_t local[kMaxAnswer] = {};
             std::uint32_t read = 0;
@@ -153,6 +242,9 @@ bool UsbLink::transact(Answer& answer, const std::uint8_t* request, std::uint32_
                 result = false;
             }
         }
+    }
+    if (lastFailure_ == LinkFailure::ReadFailed) {
+        checkGone();
     }
     linkBusy_ = 0;
     return result;

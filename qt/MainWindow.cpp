@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTimerEvent>
 #include <cstdlib>
 
+#include "qt/EdidUndo.h"
 #include "ui_VortilanForm.h"
 
 // The form's pictures live in this library; Q_INIT_RESOURCE must be used
@@ -46,10 +48,34 @@ MainWindow::MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library*
     progressBar->hide();
     ui->statusbar->addPermanentWidget(progressBar);
 
+    // A box that is gone is looked for every 2 s; while it is away, the
+    // status bar comes back to saying so after each passing message.
+    searchTimer_ = new QTimer(this);
+    searchTimer_->setInterval(kSearchIntervalMs);
+    connect(searchTimer_, &QTimer::timeout, this, &MainWindow::lookForBox);
+    connect(ui->statusbar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (boxAway_ && message.isEmpty() && link_.boxGone()) {
+            showStatus(kDisconnectedText, 0);
+        }
+    });
+    // A silent box costs one time-out; afterwards probes find out when it answers.
+    link_.setKeepSilence(true);
+    // Where the back end hears of boxes coming and going, the window acts at
+    // once; the calls come from another thread and are queued to this one.
+    watchesDevices_ = library_.watchDevices([this] {
+        QMetaObject::invokeMethod(this, [this] { devicesChanged(); }, Qt::QueuedConnection);
+    });
+
+    edidUndo_ = new gui::EdidUndo(ui->EDIDtext, this);
+    edidUndo_->bindActions(ui->actionUndo, ui->actionRedo);
+
     initDevice();
+    // What the start-up read shows is where undoing ends.
+    edidUndo_->reset();
 }
 
 MainWindow::~MainWindow() {
+    library_.watchDevices({});
     delete ui;
     ui = nullptr;
     link_.closeLink();
@@ -60,28 +86,24 @@ MainWindow::~MainWindow() {
 void MainWindow::initDevice() {
     // 1. Find the box by its serial string.
     if (!link_.findBox(boxlink::BOX_SERIAL, link_.boxDeviceNumber())) {
-        showStatus("NO VORTILAN2 CONNECTED. CONNECT USB AND RESTART", 0);
+        showStatus(link_.accessDenied() ? accessDeniedStatus()
+                                        : "NO VORTILAN2 CONNECTED. CONNECT USB AND RESTART",
+                   0);
+        startLookingForBox();
         return;
     }
     // 2. Open it; the link has already said why when this fails.
     if (!link_.openLink(link_.boxDeviceNumber())) {
         dialogs_.warning(this, QStringLiteral("VORTILAN2 Utility"),
                          QStringLiteral("Hardware not found"));
+        if (link_.accessDenied()) {
+            showStatus(accessDeniedStatus(), 0);
+        }
+        startLookingForBox();
         return;
     }
-    // 3. and 4. The PCB revision and the register pages.
-    pcbRevision = commands_.readPcbRevision();
-    const StartupPages pages = readStartupPages();
-    // 5. The widgets and the combo-box items.
-    fillFromStartupPages(pages);
-    // 6. One status poll, so that every settings widget shows the box's state.
-    runStatusPoll();
-    // 7. The EDID seen at input port 0.
-    readRxBotEdid();
-    // 8. to 10.
-    ui->CECtext->setEnabled(true);
-    startStatusTimer(kStatusIntervalMs);
-    settingsReady = 1;
+    // 3. to 10.
+    readBoxIntoWindow(true);
 }
 
 void MainWindow::showStatus(const std::string& text, int timeoutMs) {
@@ -116,21 +138,39 @@ void MainWindow::timerEvent(QTimerEvent* event) {
         return;
     }
     // An exchange is still running further down this thread's stack (a modal
-    // box of the link delivers timer events): leave the box alone.
+    // box of the link, or the wait of an exchange, delivers timer events):
+    // leave the box alone.
     if (link_.linkBusy()) {
         return;
     }
+    if (link_.boxSilent()) {
+        probeSilentBox();
+        return;
+    }
     runStatusPoll();
+    // The poll that found the box gone leaves the reason, not its failures.
+    if (link_.boxGone()) {
+        showStatus(kDisconnectedText, 0);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Not in the middle of an exchange that paints while it waits: the
+    // window closes as soon as the exchange is over.
+    if (link_.linkBusy()) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     event->accept();
+    searchTimer_->stop();
     link_.closeLink();
     stopStatusTimer();
     QCoreApplication::exit(0);
 }
 
 void MainWindow::FileExit() {
+    searchTimer_->stop();
     link_.closeLink();
     stopStatusTimer();
     endProcess_(0);

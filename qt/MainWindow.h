@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "edid/Transfer.h"
 #include "link/BoxCommands.h"
 #include "link/LinkUi.h"
+#include "link/PageReads.h"
 #include "link/UsbLink.h"
 #include "packets/Senders.h"
 #include "qt/Dialogs.h"
@@ -34,10 +36,22 @@
 
 class QProgressBar;
 class QTextEdit;
+class QTimer;
+
+namespace edid {
+struct DecodedEdid;
+}
+namespace gui {
+class EdidUndo;
+}
 
 namespace Ui {
 class MainWindow;
 }
+
+// The status-bar text while the box is gone, and once it is back.
+inline constexpr char kDisconnectedText[] = "VORTILAN2 disconnected";
+inline constexpr char kReconnectedText[] = "VORTILAN2 connected";
 
 // The utility's version, shown in lblGuiVer, the About box and the
 // configuration file.
@@ -61,6 +75,25 @@ public:
     // boxlink::LinkUi: the status bar and the link's owner-less warning box.
     void showStatus(const std::string& text, int timeoutMs) override;
     void showLinkWarning(const std::string& text) override;
+    // While an exchange waits the window keeps painting, with a busy cursor
+    // after a moment; when the box is gone it says so and looks for it
+    // (MainWindow_connection.cpp).
+    void waiting(std::uint32_t elapsedMs) override;
+    void waitOver() override;
+    void boxGone() override;
+
+    // The status-bar text when a box is there that this user may not open.
+    static std::string accessDeniedStatus();
+    // How often the window looks for a box that is gone or was not there.
+    static constexpr int kSearchIntervalMs = 2000;
+    // The box went away (or was never found) and the window looks for it.
+    bool boxAway() const { return boxAway_; }
+    QTimer* searchTimer() const { return searchTimer_; }
+    // The USB back end tells the window at once when a box comes or goes.
+    bool watchesDevices() const { return watchesDevices_; }
+    // Every kSearchIntervalMs while the box is away: finds and opens it
+    // without a message box, then reads it into the window again.
+    void lookForBox();
 
     // The status timer: one Qt timer on this window. A second start while it
     // runs, or a stop while it does not, does nothing.
@@ -76,6 +109,9 @@ public:
     Ui::MainWindow* form() const { return ui; }
     QProgressBar* statusProgressBar() const { return progressBar; }
     boxlink::UsbLink& link() { return link_; }
+    // The undo history of the EDID editor: every change of its text is a
+    // step; an edit made by the window goes through its apply().
+    gui::EdidUndo& edidUndo() { return *edidUndo_; }
     boxlink::BoxCommands& commands() { return commands_; }
 
     // The program's mirror of the box's settings (the EP state).
@@ -120,6 +156,9 @@ protected:
 private slots:
     void FileExit();
     void FileAbout();
+    // Edit menu: undo and redo of the EDID editor (MainWindow_pictures.cpp).
+    void EditUndo();
+    void EditRedo();
 
     // Settings slots (MainWindow_settings.cpp): each writes its register(s)
     // at once and keeps the mirror byte in epState.
@@ -217,6 +256,21 @@ private:
     // The second half of construction: find, open and read the box.
     void initDevice();
 
+    // Connection (MainWindow_connection.cpp). After the box was opened: the
+    // start-up readback, one status poll and the timer. The first time also
+    // fills the item lists and reads the EDID of input port 0 into the editor.
+    void readBoxIntoWindow(bool firstTime);
+    // A box came or went (the back end's hot-plug): look for it now, or
+    // find out whether the open one is still there.
+    void devicesChanged();
+    // Starts looking for the box; the signal texts show as not current.
+    void startLookingForBox();
+    // The signal texts greyed (not current) or not.
+    void showSignalTextsCurrent(bool current);
+    // A tick while the box is silent: sends a probe, or finds that the box
+    // answered the last one and polls again.
+    void probeSilentBox();
+
     // Start-up readback (MainWindow_startup.cpp).
     struct StartupPages {
         std::array<boxlink::Answer, gui::readback::kStartupPageReads.size()> answers{};
@@ -242,15 +296,26 @@ private:
     config::Snapshot configSnapshot() const;
     void showConfigSnapshot(const config::Snapshot& snapshot);
     std::vector<QObject*> scalerWidgets() const;
+    class ConfigImportView;  // the import's progress in the status bar
 
     // EDID work of the slots (MainWindow_edid.cpp).
     edid::BoxAccess edidAccess();
     // The editor's text into image.
     edid::ParseResult parseEdidText(edid::EdidImage& image) const;
+    // The editor's EDID when it is longer than a box's table (whole blocks
+    // beyond 256 values), which parseEdidText refuses; none otherwise.
+    std::optional<std::vector<std::uint8_t>> longerEdid(const edid::ParseResult& parsed) const;
     // Uploads the editor's text into the table that cmBEdid selects.
     bool writeEdidToBox();
-    // The image into the editor: 16 lines of 16 values, the checksum bytes in bold.
-    void showEdidHexView(const edid::EdidImage& image);
+    // The bytes into the editor: lines of 16 values, each block's checksum in bold.
+    void showEdidHexView(std::span<const std::uint8_t> bytes);
+
+    // The colour pictures (MainWindow_pictures.cpp): the EDID's colour
+    // characteristics (nothing when decoded is null), the captured HDR
+    // infoframe and Dolby Vision block of a poll, the custom HDR infoframe.
+    void showEdidColour(const edid::DecodedEdid* decoded);
+    void showSignalPictures(const boxlink::PageSpans& pages);
+    void showCustomHdrPictures(std::string_view text);
 
     // The text editor of a byte-list sender.
     QTextEdit* editor(const packets::Sender& sender) const;
@@ -272,6 +337,7 @@ private:
 
     boxlink::UsbLink link_;
     boxlink::BoxCommands commands_;
+    gui::EdidUndo* edidUndo_ = nullptr;
 
     int statusTimerId = 0;
     std::uint32_t statusTimerRunning = 0;
@@ -280,4 +346,14 @@ private:
     std::optional<boxstatus::AudioLevels> lastAudioLevels_;
 
     std::function<void(int)> endProcess_;
+
+    QTimer* searchTimer_ = nullptr;
+    bool boxAway_ = false;
+    // The item lists of the combo boxes are filled (once, at the first readback).
+    bool itemsFilled_ = false;
+    bool busyCursor_ = false;
+    bool probeSent_ = false;
+    // The window was closed while an exchange waited; it closes after it.
+    bool closePending_ = false;
+    bool watchesDevices_ = false;
 };

@@ -1,12 +1,10 @@
 // Configuration files: export of the whole box and import of a file's
-// settings. The file format and what each line asks of the box are in
-// config/; this reads and writes the widgets and runs the traffic.
+// settings. The export, the import and the file format are in config/;
+// this asks for the file, shows the progress and keeps the widgets in step.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QTextEdit>
 #include <vector>
@@ -21,7 +19,6 @@ namespace {
 
 constexpr int kErrorMs = 4000;
 constexpr int kNoticeMs = 2000;
-constexpr std::uint32_t kImportPauseMs = 100;
 
 std::string plainText(const QTextEdit* edit) {
     return edit->toPlainText().toLatin1().toStdString();
@@ -146,45 +143,50 @@ bool MainWindow::SaveVortilanEpStateToFile() {
         showStatus("Cannot save file", kErrorMs);
         return false;
     }
-    // The target is replaced only once the whole file is written.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        showStatus("Cannot save file", kErrorMs);
-        return false;
-    }
     stopStatusTimer();
     edidHexText.clear();
-    const boxlink::PageReads pages = config::readExportPages(commands_);
-    std::array<std::string, 4> edids;
-    if (pages.lastRead) {
-        constexpr edid::EdidSource kOrder[] = {edid::EdidSource::Rx0, edid::EdidSource::Rx1,
-                                               edid::EdidSource::Tx0, edid::EdidSource::Tx1};
-        for (std::size_t i = 0; i < edids.size(); ++i) {
+    const config::ExportResult exported = config::exportConfig(
+        commands_, configSnapshot(), pcbRevision, localNow(),
+        [this](std::string_view edidName, std::string& text) {
             // A read that fails part-way leaves the lines it read.
-            readEdidFromBox(kOrder[i], false);
-            edids[i] = edidHexText;
-        }
-    }
-    const config::Snapshot snapshot = configSnapshot();
-    const std::string text =
-        config::configFileText({localNow(), pages, pcbRevision, edids, snapshot});
+            const bool ok = readEdidFromBox(*edid::sourceByName(edidName), false);
+            text = edidHexText;
+            return ok;
+        });
     startStatusTimer(kStatusIntervalMs);
-    if (!pages.lastRead) {
+    if (exported.interrupted) {
         // A box that stopped answering leaves an existing file as it was.
-        file.cancelWriting();
         showStatus("File save error", kNoticeMs);
         return false;
     }
-    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        showStatus("Can't save " + name.toStdString() + ": " + file.errorString().toStdString(),
-                   kErrorMs);
+    const fileio::SaveResult saved = fileio::saveFile(fileio::Path::fromQt(name), exported.text);
+    if (!saved.ok) {
+        showStatus("Can't save " + name.toStdString() + ": " + saved.error, kErrorMs);
         return false;
     }
     showStatus("File saved", kNoticeMs);
     return true;
 }
+
+class MainWindow::ConfigImportView final : public config::ImportView {
+public:
+    explicit ConfigImportView(MainWindow& window) : window_(window) {}
+
+    void changed(const config::Snapshot& snapshot) override {
+        window_.showConfigSnapshot(snapshot);
+    }
+    void reported(const packets::SendResult& result) override { window_.report(result); }
+    void applied(std::size_t number, std::size_t total, const config::KeyValue&, bool) override {
+        window_.showStatus("Import in progress: line " + std::to_string(number) + " of " +
+                               std::to_string(total),
+                           kErrorMs);
+        // Keep the window painted while the box takes the setting.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+
+private:
+    MainWindow& window_;
+};
 
 bool MainWindow::LoadVortilanEpStateFromFile() {
     boxlink::Answer page0{};
@@ -194,15 +196,11 @@ bool MainWindow::LoadVortilanEpStateFromFile() {
     }
     const QString name = dialogs_.openFileName(this, tr("Open file"), QString(),
                                                tr("Text Files (*.txt);;All files (*.*)"));
-    QFile file(name);
-    if (name.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    const config::ReadFile read = config::readConfigFile(fileio::Path::fromQt(name));
+    if (name.isEmpty() || read.unreadable) {
         showStatus("Cannot read file", kErrorMs);
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    const config::ReadFile read = config::readConfigText(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-        config::isImportedKey);
     if (!read.refusal.empty()) {
         dialogs_.warning(
             this, QStringLiteral("VORTILAN2 Utility"),
@@ -213,42 +211,8 @@ bool MainWindow::LoadVortilanEpStateFromFile() {
     stopStatusTimer();
     edidHexText.clear();
     config::Snapshot snapshot = configSnapshot();
-    const std::size_t total = read.lines.size();
-    for (std::size_t i = 0; i < total; ++i) {
-        if (!read.lines[i]) {
-            continue;
-        }
-        const config::Snapshot before = snapshot;
-        const config::ImportAction action = config::importLine(*read.lines[i], snapshot);
-        if (!(snapshot == before)) {
-            showConfigSnapshot(snapshot);
-        }
-        switch (action.kind) {
-            case config::ImportAction::None:
-                continue;  // nothing sent: no pause
-            case config::ImportAction::WriteRegister:
-                commands_.writeRegister(action.reg, action.value);
-                break;
-            case config::ImportAction::SendOsdParams:
-                setOsdParam();
-                break;
-            case config::ImportAction::SendOsdText:
-                setOsdCustomText();
-                break;
-            case config::ImportAction::SendScaler:
-                action.port == 0 ? setPort0ScalePara() : setPort1ScalePara();
-                break;
-            case config::ImportAction::SendMacros:
-                setMacro();
-                break;
-        }
-        showStatus(
-            "Import in progress: line " + std::to_string(i + 1) + " of " + std::to_string(total),
-            kErrorMs);
-        // Keep the window painted while the box takes the setting.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        clock_.sleepMs(kImportPauseMs);
-    }
+    ConfigImportView view(*this);
+    config::importConfig(read, snapshot, commands_, clock_, view);
     showStatus("Import done", kErrorMs);
     startStatusTimer(kStatusIntervalMs);
     return true;

@@ -11,7 +11,10 @@
 #include "MainWindow.h"
 #include "edid/Decode.h"
 #include "edid/File.h"
+#include "edid/Image.h"
+#include "edid/Parse.h"
 #include "edid/Modes.h"
+#include "qt/EdidUndo.h"
 #include "settings/RegisterMap.h"
 #include "ui_VortilanForm.h"
 
@@ -20,6 +23,9 @@ namespace {
 const QString kTitle = QStringLiteral("VORTILAN2 Utility");
 const QString kHexFormatError = QStringLiteral("Hex Format Error");
 const QString kChecksumWrong = QStringLiteral("The EDID Checksum is not correct.");
+const QString kHeaderWrong =
+    QStringLiteral("The EDID does not begin with the header 00 FF FF FF FF FF FF 00.");
+const QString kWriteAnyway = QStringLiteral("Write anyway?");
 constexpr qreal kEditorPointSize = 8;
 constexpr int kEditMessageMs = 2000;
 
@@ -49,11 +55,18 @@ bool MainWindow::readEdidFromBox(edid::EdidSource source, bool show) {
     }
     if (show) {
         showStatus(std::string(edid::sourceInfo(source).message), edid::kNoticeMs);
-        QTextEdit* editor = ui->EDIDtext;
-        editor->setFontPointSize(kEditorPointSize);
-        editor->setTextColor(Qt::black);
-        editor->setFontWeight(QFont::Normal);
-        editor->setPlainText(QString::fromLatin1(edidHexText));
+        // A read is a step of its own: undoing it brings back what was there.
+        const std::string_view name = edid::sourceInfo(source).name;
+        const QString step =
+            tr("Read %1 EDID")
+                .arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())).toUpper());
+        edidUndo_->apply(step, [this] {
+            QTextEdit* editor = ui->EDIDtext;
+            editor->setFontPointSize(kEditorPointSize);
+            editor->setTextColor(Qt::black);
+            editor->setFontWeight(QFont::Normal);
+            editor->setPlainText(QString::fromLatin1(edidHexText));
+        });
     }
     return true;
 }
@@ -80,7 +93,23 @@ edid::ParseResult MainWindow::parseEdidText(edid::EdidImage& image) const {
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())), image);
 }
 
-void MainWindow::showEdidHexView(const edid::EdidImage& image) {
+std::optional<std::vector<std::uint8_t>> MainWindow::longerEdid(
+    const edid::ParseResult& parsed) const {
+    if (parsed.error != edid::ParseError::TooManyValues) {
+        return std::nullopt;
+    }
+    const QByteArray text = ui->EDIDtext->toPlainText().toUpper().toLatin1();
+    std::vector<std::uint8_t> bytes;
+    if (!edid::parseEdidBytes(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                              bytes)
+             .ok() ||
+        bytes.size() % edid::kBlockSize != 0) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+void MainWindow::showEdidHexView(std::span<const std::uint8_t> image) {
     QTextEdit* editor = ui->EDIDtext;
     editor->clear();
     QTextCursor cursor = editor->textCursor();
@@ -112,19 +141,34 @@ void MainWindow::showEdidHexView(const edid::EdidImage& image) {
 void MainWindow::CalculateChkSum() {
     edidHexText.clear();
     edid::EdidImage image{};
-    if (!parseEdidText(image).ok()) {
-        dialogs_.warning(this, kTitle, kHexFormatError);
+    const edid::ParseResult parsed = parseEdidText(image);
+    if (!parsed.ok()) {
+        // An EDID longer than a table: every block's checksum the same way.
+        auto whole = longerEdid(parsed);
+        if (!whole) {
+            dialogs_.warning(this, kTitle, kHexFormatError);
+            return;
+        }
+        if (!edid::blockChecksumsOk(*whole) &&
+            dialogs_.question(this, QString(), kChecksumWrong,
+                              QStringLiteral("Do you want to calculate a new checksum?")) !=
+                QMessageBox::Yes) {
+            return;
+        }
+        edid::repairBlockChecksums(*whole);
+        edidUndo_->apply(tr("Fix Checksums"), [&] { showEdidHexView(*whole); });
         return;
     }
+    const QString step = tr("Fix Checksums");
     if (edid::checkChecksums(image).ok()) {
-        showEdidHexView(image);
+        edidUndo_->apply(step, [&] { showEdidHexView(image); });
         return;
     }
     if (dialogs_.question(this, QString(), kChecksumWrong,
                           QStringLiteral("Do you want to calculate a new checksum?")) ==
         QMessageBox::Yes) {
         edid::repairChecksums(image);
-        showEdidHexView(image);
+        edidUndo_->apply(step, [&] { showEdidHexView(image); });
     }
 }
 
@@ -145,13 +189,21 @@ void MainWindow::WriteEDID() {
 bool MainWindow::writeEdidToBox() {
     const int table = ui->cmBEdid->currentIndex() + 1;
     edid::EdidImage image{};
-    if (!parseEdidText(image).ok()) {
-        dialogs_.warning(this, kTitle, kHexFormatError);
+    const edid::ParseResult parsed = parseEdidText(image);
+    if (!parsed.ok()) {
+        const auto whole = longerEdid(parsed);
+        dialogs_.warning(this, kTitle,
+                         whole ? QString::fromStdString("Can't upload the EDID: " +
+                                                        edid::boxTableRefusal(whole->size()))
+                               : kHexFormatError);
+        return false;
+    }
+    if (!edid::hasEdidHeader(image) &&
+        dialogs_.question(this, kTitle, kHeaderWrong, kWriteAnyway) == QMessageBox::No) {
         return false;
     }
     if (!edid::checkChecksums(image).ok() &&
-        dialogs_.question(this, kTitle, kChecksumWrong, QStringLiteral("Write anyway?")) ==
-            QMessageBox::No) {
+        dialogs_.question(this, kTitle, kChecksumWrong, kWriteAnyway) == QMessageBox::No) {
         return false;
     }
     edid::BoxAccess box = edidAccess();
@@ -172,15 +224,24 @@ bool MainWindow::LoadEDIDfromFile() {
                          QStringLiteral("Cannot read file %1:\n%2.").arg(name, loaded.error));
         return false;
     }
-    if (loaded.content.kind == edid::EdidFileKind::Text) {
-        QTextEdit* editor = ui->EDIDtext;
-        editor->setFontPointSize(kEditorPointSize);
-        editor->setTextColor(QColor(0, 0, 255));
-        editor->setFontWeight(QFont::Bold);
-        editor->setPlainText(QString::fromLatin1(loaded.content.text));
-    } else {
-        showEdidHexView(loaded.content.image);
+    if (loaded.content.kind != edid::EdidFileKind::Text && !loaded.content.input.ok()) {
+        // Another tool's text that does not read: what was expected where.
+        dialogs_.warning(this, kTitle,
+                         QStringLiteral("Cannot read file %1:\n%2.")
+                             .arg(name, QString::fromStdString(loaded.content.input.error)));
+        return false;
     }
+    edidUndo_->apply(tr("Load from File"), [&] {
+        if (loaded.content.kind == edid::EdidFileKind::Text) {
+            QTextEdit* editor = ui->EDIDtext;
+            editor->setFontPointSize(kEditorPointSize);
+            editor->setTextColor(QColor(0, 0, 255));
+            editor->setFontWeight(QFont::Bold);
+            editor->setPlainText(QString::fromLatin1(loaded.content.text));
+        } else {
+            showEdidHexView(edid::editorBytes(loaded.content));
+        }
+    });
     showStatus("File loaded", kEditMessageMs);
     return true;
 }
@@ -227,15 +288,22 @@ void MainWindow::showEdidDecode() {
     edid::EdidImage image{};
     const edid::ParseResult parsed = parseEdidText(image);
     std::string text;
-    if (!parsed.ok()) {
+    std::optional<edid::DecodedEdid> decoded;
+    if (const auto whole = longerEdid(parsed)) {
+        // More than a box's table holds, decoded whole.
+        decoded = edid::decodeEdid(std::span<const std::uint8_t>(*whole));
+        text = edid::describeEdid(*decoded);
+    } else if (!parsed.ok()) {
         text = "Can't decode: " + edid::describeParseError(parsed);
     } else if (parsed.count > 0 && parsed.count < static_cast<int>(edid::kBlockSize)) {
         text = "Can't decode: " + std::to_string(parsed.count) +
                (parsed.count == 1 ? " value" : " values") + ", an EDID has at least 128";
     } else if (parsed.count > 0) {
         // All 256 bytes, as an upload or a save would take them.
-        text = edid::describeEdid(std::span<const std::uint8_t>(image));
+        decoded = edid::decodeEdid(std::span<const std::uint8_t>(image));
+        text = edid::describeEdid(*decoded);
     }
+    showEdidColour(decoded ? &*decoded : nullptr);
     // Keep the place the user scrolled to while the text follows the editor.
     QScrollBar* scroll = ui->txtEdidDecoded->verticalScrollBar();
     const int position = scroll->value();

@@ -86,7 +86,9 @@ void MainWindow::previewHdrIf() {
     // Two columns as the captured metadata beside it: colour, then luminance.
     constexpr std::size_t kFirstColumn = 6;
     QStringList columns[2];
-    const auto lines = packets::hdrTextPreview(latin1Text(ui->HDRCustomText));
+    const std::string text = latin1Text(ui->HDRCustomText);
+    showCustomHdrPictures(text);
+    const auto lines = packets::hdrTextPreview(text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         columns[i < kFirstColumn ? 0 : 1] << QString::fromLatin1(lines[i]).toHtmlEscaped();
     }

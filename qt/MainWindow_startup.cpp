@@ -56,14 +56,20 @@ MainWindow::StartupPages MainWindow::readStartupPages() {
 
 void MainWindow::fillFromStartupPages(const StartupPages& pages) {
     fillOsdParameters(pages.page(11));
-    addItems(ui->cmbBaudRate, gui::items::kBaudRates);
+    if (!itemsFilled_) {
+        addItems(ui->cmbBaudRate, gui::items::kBaudRates);
+    }
     ui->lblFwVer->clear();
     const std::string firmware = gui::readback::firmwareVersion(pages.page(0));
     if (!firmware.empty()) {
         ui->lblFwVer->setText(latin1(firmware));
     }
     ui->lblGuiVer->setText(QLatin1String(guiVersionText));
-    fillComboBoxItems();
+    // A box found again keeps the lists and the texts the user typed.
+    if (!itemsFilled_) {
+        fillComboBoxItems();
+        itemsFilled_ = true;
+    }
     fillMacros(pages.page(65));
     fillScaler(pages.page(9), pages.page(10));
     fillStoredInfoframes(pages);

@@ -113,8 +113,9 @@ void MainWindow::refreshSignalInfo() {
     if (!read.lastRead) {
         return;
     }
-    for (const auto& update :
-         boxstatus::signalTexts(read.pages(), ui->cmbInputSel->currentIndex())) {
+    const boxlink::PageSpans pages = read.pages();
+    for (const auto& update : boxstatus::signalTexts(pages, ui->cmbInputSel->currentIndex())) {
         apply(*this, update);
     }
+    showSignalPictures(pages);
 }

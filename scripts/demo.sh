@@ -5,7 +5,7 @@
 # on port 0, a 1080p SDR source on port 1 and two TVs) on a socket of its own,
 # opens VORTILAN2-GUI on it, and stops the emulator when the window closes.
 #
-#   scripts/demo.sh                 build into build/
+#   scripts/demo.sh                 build without sanitizers into build/
 #   BUILD_DIR=elsewhere scripts/demo.sh
 #   STATE=sdr scripts/demo.sh       another named state of the emulator
 set -euo pipefail
@@ -21,7 +21,7 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
 fi
 
 scripts/deps.sh
-cmake -S . -B "$BUILD_DIR" -G Ninja
+cmake --preset default -B "$BUILD_DIR" >/dev/null
 cmake --build "$BUILD_DIR"
 
 trace="${TMPDIR:-/tmp}/vortilan2-demo-trace.log"

@@ -22,6 +22,18 @@ packages=(
     xauth
     fonts-dejavu-core
     edid-decode
+    locales
+    # Installing and packaging: the icon's PNGs, the manual pages, the Debian
+    # package and its checks (scripts/package.sh, scripts/check-package.sh).
+    librsvg2-bin
+    help2man
+    gzip
+    file
+    dpkg-dev
+    desktop-file-utils
+    appstream
+    lintian
+    man-db
     "$@"
 )
 
@@ -32,14 +44,23 @@ for p in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
     sudo=(sudo)
 fi
-"${sudo[@]}" apt-get update
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -ne 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The tests that numbers read and write the same in every locale run under a
+# comma-decimal locale.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "Generating the locale de_DE.UTF-8"
+    "${sudo[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen ||
+        echo 'de_DE.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen > /dev/null
+    "${sudo[@]}" locale-gen
+fi

@@ -18,8 +18,7 @@ shift || true
 BUILD_DIR=${FUZZ_BUILD_DIR:-build-fuzz}
 
 scripts/deps.sh clang libclang-rt-14-dev
-CC=clang CXX=clang++ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVORTILAN2_FUZZ=ON -DVORTILAN2_TESTS=OFF >/dev/null
+cmake --preset fuzz -B "$BUILD_DIR" >/dev/null
 cmake --build "$BUILD_DIR" --target fuzz_targets
 
 targets=("$@")

@@ -12,7 +12,7 @@ OUT=${OUT:-docs/screenshots}
 STATE=${STATE:-default}
 
 scripts/deps.sh
-cmake -S . -B "$BUILD_DIR" -G Ninja
+cmake --preset default -B "$BUILD_DIR" >/dev/null
 cmake --build "$BUILD_DIR" --target vortilan2-emu vortilan2-screenshots
 
 . scripts/emulated-box.sh

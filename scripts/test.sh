@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test headless.
+# Installs what is missing, then:
+# - builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and
+#   -Werror into build-dev/ and runs every test headless;
+# - builds the Release configuration with -Werror into build-release/ (its
+#   tests are built, not run again), makes the Debian package from it and
+#   checks the package (scripts/check-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-BUILD_DIR=${BUILD_DIR:-build}
-
 scripts/deps.sh
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVORTILAN2_SANITIZE=ON -DVORTILAN2_WERROR=ON -DVORTILAN2_TESTS=ON
-cmake --build "$BUILD_DIR" -j "$(nproc)"
+jobs=$(nproc)
 
-export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j "$jobs"
+ctest --preset dev -j "$jobs"
+
+deb=$(scripts/package.sh)
+scripts/check-package.sh "$deb"

@@ -23,21 +23,6 @@ const char* yesNo(bool set) {
     return set ? "YES" : "NO";
 }
 
-// A chromaticity byte of the Dolby Vision block as a binary fraction, bit 7
-// first. The last two weights are rounded to six places (0.007813 and
-// 0.003906), not 1/128 and 1/256.
-float dvChromaticity(std::uint8_t byte) {
-    static constexpr double kWeights[8] = {0.5,     0.25,     0.125,    0.0625,
-                                           0.03125, 0.015625, 0.007813, 0.003906};
-    double sum = 0.0;
-    for (int bit = 0; bit < 8; ++bit) {
-        if ((byte & (0x80 >> bit)) != 0) {
-            sum += kWeights[bit];
-        }
-    }
-    return static_cast<float>(sum);
-}
-
 std::string dvPrimary(const char* format, Bytes page, std::size_t offset) {
     return printfText(format, static_cast<double>(dvChromaticity(byteAt(page, offset))),
                       static_cast<double>(dvChromaticity(byteAt(page, offset + 1))));
@@ -92,6 +77,18 @@ std::string hdrPrimary(const char* format, std::uint16_t x, std::uint16_t y) {
 }
 
 }  // namespace
+
+float dvChromaticity(std::uint8_t byte) {
+    static constexpr double kWeights[8] = {0.5,     0.25,     0.125,    0.0625,
+                                           0.03125, 0.015625, 0.007813, 0.003906};
+    double sum = 0.0;
+    for (int bit = 0; bit < 8; ++bit) {
+        if ((byte & (0x80 >> bit)) != 0) {
+            sum += kWeights[bit];
+        }
+    }
+    return static_cast<float>(sum);
+}
 
 TextUpdates decodeDolbyVision(Bytes page) {
     TextUpdates out;

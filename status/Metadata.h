@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "status/PageBytes.h"
@@ -26,6 +27,11 @@ inline constexpr std::array<std::string_view, 11> kHdrLabels = {
     "lblMaxCll",   "lblMaxFall",         "lblPrimary0",    "lblPrimary1",
     "lblPrimary2", "lblHdrMasterTarget", "lblHdrWpTarget",
 };
+
+// A chromaticity byte of the Dolby Vision block as a binary fraction, bit 7
+// first. The last two weights are rounded to six places (0.007813 and
+// 0.003906), not 1/128 and 1/256.
+float dvChromaticity(std::uint8_t byte);
 
 // page: the page 13 answer (28 bytes). txtDvBlock is set only when a block is
 // present; a block of a version other than 0 and 1 refreshes the dump alone.

@@ -1,11 +1,24 @@
 #include "status/Printf.h"
 
+#include <locale.h>
+
 #include <cstdarg>
 #include <cstdio>
 
 namespace boxstatus {
 
+namespace {
+
+// Numbers are formatted the same in every locale: a full stop, no grouping.
+locale_t cLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    return c;
+}
+
+}  // namespace
+
 std::string printfText(const char* format, ...) {
+    const locale_t previous = uselocale(cLocale());
     va_list args;
     va_start(args, format);
     va_list again;
@@ -19,6 +32,7 @@ std::string printfText(const char* format, ...) {
         text.resize(static_cast<std::size_t>(length));
     }
     va_end(again);
+    uselocale(previous);
     return text;
 }
 

@@ -1,5 +1,5 @@
 // printf formatting into a std::string, for the label formats of the status
-// texts.
+// texts. Always in the C locale: "0.1700", whatever the user's locale.
 #pragma once
 
 #include <string>

@@ -222,8 +222,19 @@ INSTANTIATE_TEST_SUITE_P(
                                                         "ELF\x02\x01\x01\0\0\0AutoSw on\n",
                                                         20)},
                       RefusalCase{"OtherText", "[Desktop Entry]\nName=Something\nExec=true\n"},
-                      RefusalCase{"CommentsOnly", "# a\n# b c\n"}),
+                      RefusalCase{"CommentsOnly", "# a\n# b c\n"},
+                      RefusalCase{"ControlByteInASettingLine", "# ok \x07\nAutoSw o\x01n\n"}),
     [](const ::testing::TestParamInfo<RefusalCase>& p) { return std::string(p.param.name); });
+
+TEST(ReadConfigText, ControlBytesOutsideTheSettingsLinesAreLeftAlone) {
+    const auto read = config::readConfigText("TX0 Sink: LG\x07TV\x1b[0m\n#\x7f\nAutoSw on\n", known);
+    EXPECT_EQ(read.refusal, "");
+    ASSERT_EQ(read.lines.size(), 3u);
+    ASSERT_TRUE(read.lines[2]);
+    EXPECT_EQ(read.lines[2]->key, "AutoSw");
+    const auto refused = config::readConfigText("# a\nAutoSw o\x01n\n", known);
+    EXPECT_EQ(refused.refusal, "line 2 (AutoSw) holds a control character");
+}
 
 // ---- Import ----------------------------------------------------------------
 

@@ -21,6 +21,7 @@
 #include "qt/MainWindow.h"
 #include "tests/emulator/Requests.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/support/FileLimits.h"
 #include "tests/support/ManualClock.h"
 #include "ui_VortilanForm.h"
 
@@ -131,6 +132,22 @@ TEST_F(GuiConfigTest, ExportThatTheBoxInterruptsKeepsTheOldFile) {
     EXPECT_EQ(readText(path), QStringLiteral("InputPort swap\n"));
     EXPECT_EQ(messages_.back(), QStringLiteral("File save error"));
     EXPECT_TRUE(window_->isStatusTimerRunning());
+}
+
+// A write cut short (a nearly full disk; here a file size limit) keeps the
+// old file and says why instead of "File saved".
+TEST_F(GuiConfigTest, ExportCutShortKeepsTheOldFileAndSaysWhy) {
+    const QString path = dir_.filePath(QStringLiteral("kept.txt"));
+    writeText(path, "InputPort swap\n");
+    dialogs_.fileNames.push_back(path);
+    {
+        const testing_support::FileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.ok());
+        ui().actionExport->trigger();
+    }
+    EXPECT_EQ(readText(path), QStringLiteral("InputPort swap\n"));
+    EXPECT_EQ(messages_.back(), QStringLiteral("Can't save ") + path + QStringLiteral(": File too large"));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.txt")});
 }
 
 TEST_F(GuiConfigTest, CancelledExportSavesNothingAndLeavesTheTimer) {
@@ -251,6 +268,77 @@ TEST_F(GuiConfigTest, ImportRefusesWhatIsNotAConfigurationFile) {
     EXPECT_TRUE(dialogs_.shown.back().text.startsWith(QStringLiteral("Can't import ")));
     EXPECT_TRUE(window_->isStatusTimerRunning());
 }
+
+TEST_F(GuiConfigTest, ImportOfAnEndlessInputIsRefusedAtItsBound) {
+    dialogs_.fileNames.push_back(QStringLiteral("/dev/zero"));
+    box_.clearTrace();
+    ui().actionImport->trigger();
+    EXPECT_TRUE(writes().empty());
+    ASSERT_FALSE(dialogs_.shown.empty());
+    EXPECT_EQ(dialogs_.shown.back().text,
+              QStringLiteral("Can't import /dev/zero: it holds more than 256 KiB, too much for a "
+                             "configuration file."));
+}
+
+// The box's texts go into the status section as they come: a control byte
+// there does not make the file unimportable.
+TEST_F(GuiConfigTest, AControlByteInTheStatusSectionImports) {
+    importText("# STATUS INFO START\nTX0 Sink: LG\x07TV\x1b[0m\nFW: 0.61\x01\nLogoLed off\n");
+    EXPECT_EQ(writes(), (std::vector<Bytes>{reg(50, 0)}));
+    EXPECT_EQ(messages_.back(), QStringLiteral("Import done"));
+}
+
+// Values inside a key's range that the window's spin box cannot hold are
+// brought into it, the same from the window and from the command line.
+struct ClampCase {
+    const char* name;
+    const char* file;
+    std::size_t request;  // the write request, by order, and its byte and value
+    std::size_t byte;
+    std::uint8_t value;
+};
+
+void PrintTo(const ClampCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class GuiImportClamp : public GuiConfigTest, public ::testing::WithParamInterface<ClampCase> {};
+
+TEST_P(GuiImportClamp, TheWindowAndTheCommandLineSendTheSame) {
+    const ClampCase& c = GetParam();
+    importText(c.file);
+    const std::vector<Bytes> byWindow = writes();
+    window_.reset();  // the window gives the box back
+
+    // The same file into a box in the state the window started from.
+    gui_test::EmulatedBox fresh;
+    std::ostringstream out;
+    std::ostringstream err;
+    cli::Environment env{fresh.library(), clock_, out, err, false, nullptr};
+    fresh.clearTrace();
+    const QString path = dir_.filePath(QStringLiteral("import.txt"));
+    ASSERT_EQ(cli::run({"config", "import", path.toStdString()}, env), 0) << err.str();
+    const std::vector<Bytes> byCli = fresh.writes();
+
+    EXPECT_EQ(byCli, byWindow);
+    ASSERT_GT(byWindow.size(), c.request);
+    ASSERT_GT(byWindow[c.request].size(), c.byte);
+    EXPECT_EQ(byWindow[c.request][c.byte], c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, GuiImportClamp,
+    ::testing::Values(
+        // The OSD parameters: byte 14 the mask level, byte 17 the background level.
+        ClampCase{"OsdMaskRate0Sends1", "OsdMaskRate 0\nOsd on\n", 0, 14, 1},
+        ClampCase{"OsdColorBgRate0Sends1", "OsdColorBgRate 0\nOsd on\n", 0, 17, 1},
+        ClampCase{"OsdMaskRate8Ignored", "OsdMaskRate 3\nOsdMaskRate 8\nOsd on\n", 0, 14, 3},
+        // The custom text's x position (byte 13 high, 14 low): 1500 is held as 1080.
+        ClampCase{"OsdCustTextLocX1500Sends1080", "OsdCustTextLocX 1500\n", 0, 14, 1080 & 0xFF},
+        // The macros: byte 37 the delay.
+        ClampCase{"JvcMacro28Of0Sends1", "JvcMacro28 0\nJvcMacro38 0\n", 0, 37, 1},
+        ClampCase{"JvcMacro28Of100Sends60", "JvcMacro28 100\nJvcMacro38 0\n", 0, 37, 60}),
+    [](const ::testing::TestParamInfo<ClampCase>& p) { return std::string(p.param.name); });
 
 TEST_F(GuiConfigTest, ImportWithoutABoxAsksForNoFile) {
     box_.server().addFault({emu::Fault::kNoAnswer, 1000, 0});

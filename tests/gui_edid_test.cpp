@@ -27,6 +27,7 @@
 #include "emulator/Edid.h"
 #include "qt/MainWindow.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/support/FileLimits.h"
 #include "tests/support/ManualClock.h"
 #include "ui_VortilanForm.h"
 
@@ -143,12 +144,13 @@ public:
     }
 
     // Makes the box answer the first request that starts with `request`
-    // with a fault.
-    void faultOn(const Bytes& request, emu::Fault::Kind kind) {
-        library_.beforeWrite = [this, request, kind, done = false](const Bytes& bytes) mutable {
+    // (and the next count - 1 requests) with a fault.
+    void faultOn(const Bytes& request, emu::Fault::Kind kind, int count = 1) {
+        library_.beforeWrite = [this, request, kind, count,
+                                done = false](const Bytes& bytes) mutable {
             if (!done && bytes.size() >= request.size() &&
                 std::equal(request.begin(), request.end(), bytes.begin())) {
-                box_.server().addFault({kind, 1, 0});
+                box_.server().addFault({kind, count, 0});
                 done = true;
             }
         };
@@ -373,8 +375,12 @@ TEST_F(GuiEdidTest, BoxThatGoesSilentDuringTheReadIsNotWaitedForAgain) {
     EXPECT_EQ(messages_, texts({"Error Reading values"}));
     EXPECT_EQ(editor(), QStringLiteral("untouched"));
     EXPECT_TRUE(window_->edidHexText.empty());
-    // The next read finds the box again.
+    // Until a probe finds the box answering again, no read waits for it.
     withBox([](emu::Box& box) { box.setBusyReads(0); });
+    box_.clearTrace();
+    EXPECT_FALSE(window_->readEdidFromBox(EdidSource::Tx0, true));
+    EXPECT_TRUE(box_.requests().empty());
+    window_->link().clearSilence();  // what an answered probe does
     EXPECT_TRUE(window_->readEdidFromBox(EdidSource::Tx0, true));
 }
 
@@ -496,6 +502,43 @@ TEST_F(GuiEdidTest, YesToWriteAnywayUploadsTheWrongChecksumsUnchanged) {
     EXPECT_FALSE(edid::checkChecksums(table(3)).ok());
 }
 
+// An image without the EDID header (256 zeros, for instance) is asked about
+// as a wrong checksum is; No sends nothing.
+class GuiEdidHeaderTest : public GuiEdidTest,
+                          public ::testing::WithParamInterface<QMessageBox::StandardButton> {};
+
+TEST_P(GuiEdidHeaderTest, AnImageWithoutTheHeaderIsUploadedOnlyOnYes) {
+    chooseTable("customEDID", 2);
+    const EdidImage before = table(3);
+    EdidImage image = sinkEdid(0);
+    image[0] = 0xFF;
+    image[7] = 0xFF;
+    edid::repairChecksums(image);  // only the header is wrong
+    setEditor(edid::hexText(image));
+    resetRecords();
+    dialogs_.answers = {GetParam()};
+    invoke("WriteEDID");
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, Shown::Question);
+    EXPECT_EQ(dialogs_.shown[0].title, kTitle);
+    EXPECT_EQ(dialogs_.shown[0].text,
+              QStringLiteral("The EDID does not begin with the header 00 FF FF FF FF FF FF 00."));
+    EXPECT_EQ(dialogs_.shown[0].informativeText, QStringLiteral("Write anyway?"));
+    if (GetParam() == QMessageBox::Yes) {
+        EXPECT_EQ(box_.requests(), uploadRequests(3, image));
+        EXPECT_EQ(table(3), image);
+    } else {
+        EXPECT_TRUE(box_.requests().empty());
+        EXPECT_EQ(table(3), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, GuiEdidHeaderTest,
+                         ::testing::Values(QMessageBox::Yes, QMessageBox::No),
+                         [](const auto& param) {
+                             return param.param == QMessageBox::Yes ? "Yes" : "No";
+                         });
+
 TEST_F(GuiEdidTest, UploadOfTextThatDoesNotParseSendsNothing) {
     chooseTable("customEDID", 2);
     setEditor("00 FF-FF");
@@ -513,7 +556,9 @@ struct UploadFaultCase {
     const char* name;
     Bytes request;  // the first request that starts with these bytes fails
     emu::Fault::Kind fault;
-    std::size_t sent;  // requests that reach the box
+    int count;         // answers spoiled from there on
+    std::size_t sent;  // requests of the upload that reach the box
+    int repeated;      // the chunk sent a second time, -1 for none
     std::vector<const char*> messages;
 };
 
@@ -524,47 +569,73 @@ void PrintTo(const UploadFaultCase& c, std::ostream* os) {
 class GuiEdidUploadFaultTest : public GuiEdidTest,
                                public ::testing::WithParamInterface<UploadFaultCase> {};
 
-TEST_P(GuiEdidUploadFaultTest, IsReportedAndTheUploadGoesOnWhileTheBoxAnswers) {
+TEST_P(GuiEdidUploadFaultTest, ARetriedChunkCommitsAndAFailedOneLeavesTheTable) {
     const UploadFaultCase& c = GetParam();
     chooseTable("customEDID", 2);
+    const EdidImage before = table(3);
     const EdidImage image = sinkEdid(0);
     setEditor(edid::hexText(image));
     resetRecords();
-    faultOn(c.request, c.fault);
+    faultOn(c.request, c.fault, c.count);
     invoke("WriteEDID");
     const std::vector<Bytes> all = uploadRequests(3, image);
-    EXPECT_EQ(box_.requests(),
-              std::vector<Bytes>(all.begin(), all.begin() + static_cast<long>(c.sent)));
+    std::vector<Bytes> expectedRequests(all.begin(), all.begin() + static_cast<long>(c.sent));
+    if (c.repeated >= 0) {
+        expectedRequests.insert(expectedRequests.begin() + c.repeated, all[c.repeated]);
+    }
+    EXPECT_EQ(box_.requests(), expectedRequests);
     std::vector<QString> expected;
     for (const char* m : c.messages) {
         expected.push_back(QString::fromLatin1(m));
     }
     EXPECT_EQ(messages_, expected);
+    // The table changes exactly when the commit reached the box, answered
+    // rightly or not.
+    const bool committed =
+        std::any_of(expectedRequests.begin(), expectedRequests.end(),
+                    [](const Bytes& r) { return r.size() > 2 && r[2] == 0xB1; });
+    EXPECT_EQ(table(3), committed ? image : before);
     EXPECT_FALSE(barShown());
 }
 
 const UploadFaultCase kUploadFaultCases[] = {
-    {"ChunkWrongEcho",
+    {"ChunkWrongEchoRetried",
      {0x10, 0x08, 0xB0, 3, 40},
      emu::Fault::kWrongEcho,
+     1,
      33,
-     {"Error Writing EDID values.", "EDID values written..."}},
-    {"ChunkShortAnswer",
+     5,
+     {"EDID values written..."}},
+    {"ChunkShortAnswerRetried",
      {0x10, 0x08, 0xB0, 3, 0},
      emu::Fault::kShort,
+     1,
      33,
-     {"Error Writing EDID values.", "EDID values written..."}},
+     0,
+     {"EDID values written..."}},
+    // Twice wrong: no commit, the table keeps its content.
+    {"ChunkWrongEchoTwice",
+     {0x10, 0x08, 0xB0, 3, 40},
+     emu::Fault::kWrongEcho,
+     2,
+     6,
+     5,
+     {"Error Writing EDID values."}},
     {"CommitWrongEcho",
      {0x10, 0x08, 0xB1, 3},
      emu::Fault::kWrongEcho,
+     1,
      33,
+     -1,
      {"Error Populating EDID values."}},
-    // A box that stops answering costs one time-out, not 27.
+    // A box that stops answering costs one time-out and gets no commit.
     {"BoxGoesSilent",
      {0x10, 0x08, 0xB0, 3, 40},
      emu::Fault::kNoAnswer,
+     1,
      6,
-     {"Error Writing EDID values.", "Error Populating EDID values."}},
+     -1,
+     {"Error Writing EDID values."}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, GuiEdidUploadFaultTest, ::testing::ValuesIn(kUploadFaultCases),
@@ -741,6 +812,66 @@ TEST_P(GuiEdidLoadTest, ShowsRawFilesInTheHexViewAndTextFilesInBlueBold) {
 INSTANTIATE_TEST_SUITE_P(Files, GuiEdidLoadTest, ::testing::ValuesIn(loadCases()),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// Another tool's text loads as the bytes it holds; an EDID with two
+// extensions loads and decodes whole, and its upload is refused with the
+// reason, nothing sent.
+TEST_F(GuiEdidFileTest, OtherToolsTextAndLongerEdidsLoadWhole) {
+    const EdidImage tv = sinkEdid(0);
+    const auto lines = [](const Bytes& bytes, const std::string& indent, const char* between) {
+        std::string text;
+        for (std::size_t at = 0; at < bytes.size(); at += 16) {
+            text += indent;
+            for (std::size_t i = at; i < at + 16; ++i) {
+                char two[3];
+                std::snprintf(two, sizeof two, "%02x", bytes[i]);
+                text += (i == at ? "" : between) + std::string(two);
+            }
+            text += "\n";
+        }
+        return text;
+    };
+    const Bytes tvBytes(tv.begin(), tv.end());
+    const std::string xrandr = "HDMI-1 connected\n\tEDID: \n" + lines(tvBytes, "\t\t", "") +
+                               "\tBroadcast RGB: Automatic\n";
+    ASSERT_TRUE(load(write("xrandr.txt", bytesOf(xrandr))));
+    EXPECT_EQ(editor(), qtext(edid::hexText(tv)));
+    expectHexView(ui().EDIDtext, tv);
+
+    Bytes three = tvBytes;
+    three.insert(three.end(), tvBytes.begin() + 128, tvBytes.end());
+    three[126] = 2;
+    edid::repairBlockChecksums(three);
+    ASSERT_TRUE(load(write("three.bin", three)));
+    std::string threeText;
+    for (std::size_t at = 0; at < three.size(); at += 16) {
+        edid::appendHexLine(threeText, std::span(three).subspan(at, 16));
+    }
+    EXPECT_EQ(editor(), qtext(threeText));
+    EXPECT_EQ(ui().txtEdidDecoded->toPlainText(), qtext(edid::describeEdid(three)));
+    EXPECT_TRUE(ui().txtEdidDecoded->toPlainText().contains(QStringLiteral("Block 2: CTA-861")));
+
+    chooseTable("customEDID", 2);
+    resetRecords();
+    invoke("WriteEDID");
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, Shown::Warning);
+    EXPECT_EQ(dialogs_.shown[0].text,
+              QStringLiteral("Can't upload the EDID: the EDID has 384 bytes (2 extension blocks); "
+                             "the box's tables hold a base block and one extension"));
+    EXPECT_TRUE(box_.requests().empty());
+
+    // A cut line of xrandr's text: the place and what was expected; the editor keeps its text.
+    std::string cut = xrandr;
+    cut.erase(cut.find("\t\t" + lines(Bytes(tvBytes.begin() + 16, tvBytes.begin() + 32), "", "")) + 2, 2);
+    resetRecords();
+    const QString file = write("cut.txt", bytesOf(cut));
+    EXPECT_FALSE(load(file));
+    ASSERT_EQ(dialogs_.shown.size(), 2u);
+    EXPECT_EQ(dialogs_.shown[1].text, QStringLiteral("Cannot read file ") + file +
+                                          QStringLiteral(":\nline 4: expected 32 hex digits, found 30."));
+    EXPECT_EQ(editor(), qtext(threeText));
+}
+
 TEST_F(GuiEdidFileTest, CancelledLoadChangesNothing) {
     setEditor("kept");
     EXPECT_FALSE(invokeBool("LoadEDIDfromFile"));
@@ -761,6 +892,22 @@ TEST_F(GuiEdidFileTest, UnreadableFileIsNamedWithTheReason) {
     EXPECT_GT(dialogs_.shown[1].text.size(), 18 + missing.size() + 2);
     EXPECT_EQ(editor(), QStringLiteral("kept"));
     EXPECT_TRUE(messages_.empty());
+}
+
+// Inputs without end are refused at the bound, with the reason, and change nothing.
+TEST_F(GuiEdidFileTest, EndlessInputsAreRefusedWithTheReason) {
+    const testing_support::EndlessFifo fifo(path("fifo").toStdString());
+    for (const QString& input : {QStringLiteral("/dev/zero"), QString::fromStdString(fifo.path())}) {
+        setEditor("kept");
+        resetRecords();
+        EXPECT_FALSE(load(input));
+        ASSERT_EQ(dialogs_.shown.size(), 2u);
+        EXPECT_EQ(dialogs_.shown[1].text,
+                  QStringLiteral("Cannot read file %1:\nit holds more than 1024 KiB, too much for "
+                                 "an EDID file.")
+                      .arg(input));
+        EXPECT_EQ(editor(), QStringLiteral("kept"));
+    }
 }
 
 TEST_F(GuiEdidFileTest, SaveAfterLoadOfARawFileWritesItsFirst256Bytes) {

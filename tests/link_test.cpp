@@ -189,15 +189,40 @@ TEST_F(LinkTest, NoAnswerWithinTheWindowFailsAndLeavesTheBufferUnchanged) {
     EXPECT_TRUE(ui.warnings.empty());
 }
 
-TEST_F(LinkTest, FailedQueueCheckWarnsOnceAndFails) {
-    openBox();
-    library.queueAnswer({0xE0, 0x00});
-    library.failNext("queue", 1000);
-    boxlink::Answer answer{};
-    const std::uint8_t request[] = {0x10, 0x04, 0xE0, 25, 1};
-    EXPECT_FALSE(link.transact(answer, request, 2, sizeof request));
-    EXPECT_EQ(ui.warnings, std::vector<std::string>{"Error Checking RX Queue"});
-    EXPECT_EQ(library.callCount("read"), 0);
+// A queue check that fails once is warned about; one that keeps failing
+// means the box is gone: no box, the link closed and the LinkUi told.
+TEST_F(LinkTest, FailedQueueCheckWarnsOnceOrFindsTheBoxGone) {
+    struct Case {
+        int failures;
+        bool gone;
+    };
+    for (const Case c : {Case{1, false}, Case{1000, true}}) {
+        SCOPED_TRACE(c.failures);
+        ui.clear();
+        ui.gone = 0;
+        openBox();
+        library.queueAnswer({0xE0, 0x00});
+        library.failNext("queue", c.failures);
+        boxlink::Answer answer{};
+        const std::uint8_t request[] = {0x10, 0x04, 0xE0, 25, 1};
+        EXPECT_FALSE(link.transact(answer, request, 2, sizeof request));
+        EXPECT_EQ(link.lastFailure(), boxlink::LinkFailure::QueueCheck);
+        EXPECT_EQ(ui.warnings,
+                  c.gone ? std::vector<std::string>{}
+                         : std::vector<std::string>{"Error Checking RX Queue"});
+        EXPECT_EQ(library.callCount("read"), 0);
+        EXPECT_EQ(link.boxGone(), c.gone);
+        EXPECT_EQ(link.isOpen(), !c.gone);
+        EXPECT_EQ(ui.gone, c.gone ? 1 : 0);
+        // A box that is gone is not asked again.
+        const int queueChecks = library.callCount("queue");
+        EXPECT_FALSE(link.transact(answer, request, 2, sizeof request));
+        if (c.gone) {
+            EXPECT_EQ(link.lastFailure(), boxlink::LinkFailure::Gone);
+            EXPECT_EQ(library.callCount("queue"), queueChecks);
+        }
+        link.closeLink();
+    }
 }
 
 TEST_F(LinkTest, FailedWriteFailsWithoutWaiting) {
@@ -206,7 +231,9 @@ TEST_F(LinkTest, FailedWriteFailsWithoutWaiting) {
     boxlink::Answer answer{};
     const std::uint8_t request[] = {0x10, 0x04, 0xE0, 25, 1};
     EXPECT_FALSE(link.transact(answer, request, 2, sizeof request));
-    EXPECT_EQ(library.callCount("queue"), 0);
+    // One look whether the box is still there, and no wait for an answer.
+    EXPECT_EQ(library.callCount("queue"), 1);
+    EXPECT_FALSE(link.boxGone());
     EXPECT_TRUE(ui.warnings.empty());
 }
 

@@ -6,6 +6,9 @@
 #include <chrono>
 #include <thread>
 
+#include <unistd.h>
+
+#include "tests/support/EmulatedBox.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/ScriptedLibrary.h"
 #include "tests/updater/UpdaterTestSupport.h"
@@ -101,6 +104,31 @@ TEST_F(UpdaterLinkTest, AFailedOpenStepClosesWhatWasOpenedAndSaysSo) {
         EXPECT_EQ(lib.callCount("close"), std::string(step) == "flush" ? 1 : 0) << step;
         ASSERT_EQ(recording.messages.size(), 1u) << step;
     }
+}
+
+// A box that another program holds: the open error names the holder, as the
+// command line does.
+TEST(UpdaterLinkHeld, TheOpenErrorNamesWhoHoldsTheBox) {
+    testing_support::EmulatedBox box;
+    usb::Handle held = usb::kInvalidHandle;
+    ASSERT_EQ(box.library().open(0, &held), usb::Ok);
+    testing_support::ManualClock clock;
+    RecordingUi ui;
+    updater::UpdaterLink link(box.library(), clock, ui);
+    link.openBox();
+    EXPECT_FALSE(link.isOpen());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const std::string& text = ui.messages[0].text;
+    EXPECT_EQ(text.rfind("Usb device open error!\nThe box is in use by ", 0), 0u) << text;
+    EXPECT_NE(text.find("(process " + std::to_string(::getpid()) + "); close that program first."),
+              std::string::npos)
+        << text;
+    box.library().close(held);
+    ui.messages.clear();
+    link.openBox();
+    EXPECT_TRUE(link.isOpen());
+    EXPECT_TRUE(ui.messages.empty());
+    link.closeBox();
 }
 
 TEST_F(UpdaterLinkTest, CloseClosesOnceAndReportsAFailedClose) {

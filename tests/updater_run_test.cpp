@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 
+#include "tests/support/FileLimits.h"
 #include "tests/support/ScriptedLibrary.h"
 #include "tests/updater/UpdaterTestSupport.h"
 #include "updater/FlashUpdater.h"
@@ -729,6 +730,23 @@ INSTANTIATE_TEST_SUITE_P(
                 {updater::kPartFiles[1]},
                 refusal("Input file ORVINE.0.1.OSD.01.bin cannot be read", "File error")}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// A device or a FIFO named as an image is refused before anything is read
+// from it: a size is only trusted from a regular file.
+TEST_F(UpdateRun, EndlessInputsNamedAsImagesAreRefusedUnread) {
+    const testing_support::EndlessFifo fifo((dir.path() / "fifo").string());
+    for (const std::filesystem::path& target : {std::filesystem::path("/dev/zero"),
+                                               std::filesystem::path(fifo.path())}) {
+        std::filesystem::remove(dir.path() / updater::kPartFiles[0]);
+        std::filesystem::create_symlink(target, dir.path() / updater::kPartFiles[0]);
+        ui.messages.clear();
+        EXPECT_EQ(updater.run(), RunEnd::Stopped);
+        EXPECT_EQ(ui.messages,
+                  std::vector<Message>{refusal(
+                      "Input file VORTILAN2-FPGA-2.45-1013.bin cannot be read", "File error")});
+        EXPECT_EQ(library.calls(), 0);
+    }
+}
 
 TEST_F(UpdateRun, ImagesThatFillTheirRangeExactlyAreAccepted) {
     const Bytes full = updater_test::pattern(6 * 0x10000, 60);

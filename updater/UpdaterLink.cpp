@@ -4,8 +4,20 @@
 #include <cstring>
 
 #include "Lines.h"
+#include "usb/DeviceLock.h"
 
 namespace updater {
+
+namespace {
+
+std::string capitalised(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') {
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    }
+    return text;
+}
+
+}  // namespace
 
 UpdaterLink::UpdaterLink(usb::Library& library, usb::Clock& clock, UpdaterUi& ui)
     : library_(library), clock_(clock), ui_(ui) {}
@@ -34,11 +46,14 @@ void UpdaterLink::openBox() {
     char text[usb::kStringBufferSize];
     std::uint32_t index = 0;
     bool found = false;
+    bool accessDenied = false;
     for (; index < count; ++index) {
         std::memset(text, 0, sizeof text);
-        if (locked([&] { return library_.getProductString(index, text, usb::kSerialNumber); }) !=
-            usb::Ok) {
+        const int status =
+            locked([&] { return library_.getProductString(index, text, usb::kSerialNumber); });
+        if (status != usb::Ok) {
             warn("Error retrieving serial string!");
+            accessDenied = accessDenied || status == usb::AccessDenied;
             continue;
         }
         text[sizeof text - 1] = '\0';
@@ -48,16 +63,27 @@ void UpdaterLink::openBox() {
         }
     }
     if (!found) {
-        warn("VORTILAN2 not connected!");
+        warn(accessDenied ? "VORTILAN2 not connected!\n" + capitalised(usb::kAccessDeniedText) + "."
+                          : std::string("VORTILAN2 not connected!"));
         closeBox();
         return;
     }
+    const bool named =
+        locked([&] { return library_.getProductString(index, text, usb::kLinkName); }) == usb::Ok;
+    const int openStatus =
+        named ? locked([&] { return library_.open(index, &boxHandle_); }) : usb::DeviceNotFound;
     const bool opened =
-        locked([&] { return library_.getProductString(index, text, usb::kLinkName); }) == usb::Ok &&
-        locked([&] { return library_.open(index, &boxHandle_); }) == usb::Ok &&
+        openStatus == usb::Ok &&
         locked([&] { return library_.flushBuffers(boxHandle_, 1, 1); }) == usb::Ok;
     if (!opened) {
-        warn("Usb device open error!");
+        // Who has the box, or why this user may not open it, as the command line says.
+        std::string message = "Usb device open error!";
+        if (openStatus == usb::AccessDenied) {
+            message += "\n" + capitalised(usb::kAccessDeniedText) + ".";
+        } else if (const auto inUse = named ? usb::DeviceLock::inUseText(text) : std::nullopt) {
+            message += "\n" + capitalised(*inUse) + ".";
+        }
+        warn(message);
         closeBox();
     }
 }

@@ -99,6 +99,13 @@ std::unique_ptr<DeviceLock> DeviceLock::acquire(const std::string& linkName) {
     return nullptr;
 }
 
+std::optional<std::string> DeviceLock::inUseText(const std::string& linkName) {
+    if (const auto who = holder(linkName)) {
+        return "the box is in use by " + *who + "; close that program first";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> DeviceLock::holder(const std::string& linkName) {
     const std::string path = pathFor(linkName);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

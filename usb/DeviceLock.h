@@ -22,6 +22,9 @@ public:
     // Who holds the device's lock, e.g. "VORTILAN2-GUI (process 1234)";
     // nothing when nobody does.
     static std::optional<std::string> holder(const std::string& linkName);
+    // "the box is in use by <holder>; close that program first", or nothing
+    // when nobody holds the device.
+    static std::optional<std::string> inUseText(const std::string& linkName);
 
     // The lock file of a device: in $XDG_RUNTIME_DIR, else the temporary
     // folder, named after the link name.

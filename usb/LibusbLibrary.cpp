@@ -64,6 +64,8 @@ int statusOf(int libusbError, int otherwise) {
         case LIBUSB_ERROR_NO_DEVICE:
         case LIBUSB_ERROR_NOT_FOUND:
             return DeviceNotFound;
+        case LIBUSB_ERROR_ACCESS:
+            return AccessDenied;
         default:
             return otherwise;
     }
@@ -343,6 +345,9 @@ public:
             open_.erase(open_.begin());
         }
         if (ctx_ != nullptr) {
+            if (hotplugRegistered_) {
+                libusb_hotplug_deregister_callback(ctx_, hotplugHandle_);
+            }
             stopEvents_ = true;
             libusb_interrupt_event_handler(ctx_);
             events_.join();
@@ -641,7 +646,40 @@ public:
         return (d->gone && empty) ? DeviceIoFailed : Ok;
     }
 
+    bool watchDevices(std::function<void()> changed) override {
+        std::lock_guard lock(mutex_);
+        {
+            std::lock_guard watch(watchMutex_);
+            watcher_ = std::move(changed);
+        }
+        if (ensureContext() != Ok || ctx_ == nullptr ||
+            libusb_has_capability(LIBUSB_CAP_HAS_HOTPLUG) == 0) {
+            return false;
+        }
+        if (!hotplugRegistered_) {
+            hotplugRegistered_ =
+                libusb_hotplug_register_callback(
+                    ctx_,
+                    static_cast<libusb_hotplug_event>(LIBUSB_HOTPLUG_EVENT_DEVICE_ARRIVED |
+                                                      LIBUSB_HOTPLUG_EVENT_DEVICE_LEFT),
+                    static_cast<libusb_hotplug_flag>(0), kVendorIdValue, LIBUSB_HOTPLUG_MATCH_ANY,
+                    LIBUSB_HOTPLUG_MATCH_ANY, &onHotplug, this, &hotplugHandle_) == LIBUSB_SUCCESS;
+        }
+        return hotplugRegistered_;
+    }
+
 private:
+    // A device with the box's vendor id came or went, on the event thread.
+    static int LIBUSB_CALL onHotplug(libusb_context*, libusb_device*, libusb_hotplug_event,
+                                     void* self) {
+        auto* library = static_cast<LibusbLibrary*>(self);
+        std::lock_guard watch(library->watchMutex_);
+        if (library->watcher_) {
+            library->watcher_();
+        }
+        return 0;  // stay registered
+    }
+
     // Creates the libusb context and the event thread on first use. With no
     // USB bus at all there are simply no devices: ctx_ stays null and the
     // result is Ok.
@@ -766,6 +804,10 @@ private:
     std::atomic<bool> stopEvents_{false};
     std::map<Handle, std::unique_ptr<OpenDevice>> open_;
     Handle nextHandle_ = 1;
+    std::mutex watchMutex_;  // guards watcher_; held while it runs
+    std::function<void()> watcher_;
+    bool hotplugRegistered_ = false;
+    libusb_hotplug_callback_handle hotplugHandle_ = 0;
 };
 
 }  // namespace

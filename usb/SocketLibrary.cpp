@@ -34,10 +34,12 @@ int msLeft(SteadyClock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
+// A connected socket, or -1 with errno saying why.
 int connectTo(const std::string& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.empty() || path.size() >= sizeof(address.sun_path)) {
+        errno = ENAMETOOLONG;
         return -1;
     }
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
@@ -46,7 +48,9 @@ int connectTo(const std::string& path) {
         return -1;
     }
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        const int error = errno;
         ::close(fd);
+        errno = error;
         return -1;
     }
     return fd;
@@ -85,6 +89,7 @@ struct Connection {
     frame::Decoder decoder;
     std::deque<std::uint8_t> queue;
     bool gone = false;
+    bool accessDenied = false;  // the socket exists, but this user may not connect
     bool dropNextRead = false;  // a frame that was half in when the host flushed
     std::string serial;
     std::string description;
@@ -160,6 +165,7 @@ struct Connection {
     bool start(const std::string& path) {
         fd = connectTo(path);
         if (fd < 0) {
+            accessDenied = errno == EACCES || errno == EPERM;
             gone = true;
             return false;
         }
@@ -231,7 +237,7 @@ public:
             case kDescription: {
                 Connection probe;
                 if (!probe.start(paths_[index])) {
-                    return DeviceNotFound;
+                    return probe.accessDenied ? AccessDenied : DeviceNotFound;
                 }
                 text = option == kSerialNumber ? probe.serial : probe.description;
                 break;
@@ -270,7 +276,7 @@ public:
         }
         auto connection = std::make_unique<Connection>();
         if (!connection->start(paths_[index])) {
-            return DeviceNotFound;
+            return connection->accessDenied ? AccessDenied : DeviceNotFound;
         }
         connection->lock = std::move(deviceLock);
         std::lock_guard lock(mutex_);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace usb {
@@ -25,8 +26,16 @@ enum Status : int {
     DeviceIoFailed = 0x08,
     ReadTimedOut = 0x0D,
     WriteTimedOut = 0x0E,
+    // The device is there, but this user may not open it (no udev rule, a
+    // socket without write permission).
+    AccessDenied = 0x20,
     DeviceNotFound = 0xFF,
 };
+
+// What to tell a user whose box answered AccessDenied.
+inline constexpr char kAccessDeniedText[] =
+    "this user may not open the VORTILAN2; install the udev rule of the README "
+    "(udev/70-vortilan2.rules)";
 
 // Options of getProductString.
 enum StringOption : std::uint32_t {
@@ -66,6 +75,16 @@ public:
     // queue is empty, so that callers that poll it in a loop do not spin.
     virtual int checkRxQueue(Handle handle, std::uint32_t* bytesInQueue,
                              std::uint32_t* queueStatus) = 0;
+
+    // Not part of the vendor's contract: where the back end hears at once
+    // that a device with the box's vendor id was attached or removed (libusb's
+    // hot-plug), it calls changed after each, from a thread of its own, and
+    // returns true. Back ends that cannot return false and never call. An
+    // empty function stops the calls; once it returns, none is running.
+    virtual bool watchDevices(std::function<void()> changed) {
+        (void)changed;
+        return false;
+    }
 };
 
 // The back end for this process: emulated boxes when VORTILAN2_EMULATOR is set

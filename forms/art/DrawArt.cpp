@@ -1,9 +1,10 @@
-// Draws the utility's two pictures: the window icon (Vortilan_32.png) and the
-// front view of the box with its inputs and outputs (Vortilan2_main2.png).
+// Draws the utility's picture of the box: its front with its inputs and
+// outputs (Vortilan2_main2.png). The programs' icon is vortilan2.svg beside
+// this file, in the same colours; the build renders it.
 //
 //   vortilan2-art <output directory>
 //
-// The PNG files in forms/ are made by this program; rerun it after a change
+// The PNG file in forms/ is made by this program; rerun it after a change
 // here (cmake --build <dir> --target vortilan2_art_png).
 #include <QDir>
 #include <QFont>
@@ -62,39 +63,6 @@ void drawLed(QPainter& p, const QPointF& c, qreal radius, const QColor& colour) 
     p.drawEllipse(c, radius * 3, radius * 3);
     p.setBrush(colour);
     p.drawEllipse(c, radius, radius);
-}
-
-QImage drawIcon() {
-    const int size = 32;
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-
-    const QRectF body(1, 1, 30, 30);
-    QLinearGradient g(body.topLeft(), body.bottomLeft());
-    g.setColorAt(0, kBodyTop.lighter(120));
-    g.setColorAt(1, kBodyBottom);
-    p.setPen(QPen(QColor(0x10, 0x12, 0x16), 1));
-    p.setBrush(g);
-    p.drawRoundedRect(body, 6, 6);
-
-    // Two inputs on the left and two outputs on the right, joined by the V.
-    p.setPen(Qt::NoPen);
-    p.setBrush(kAccent);
-    for (const qreal y : {9.0, 19.0}) {
-        p.drawRoundedRect(QRectF(4, y, 4, 4), 1, 1);
-        p.drawRoundedRect(QRectF(24, y, 4, 4), 1, 1);
-    }
-    QPainterPath v;
-    v.moveTo(9.5, 8);
-    v.lineTo(16, 25);
-    v.lineTo(22.5, 8);
-    p.setPen(QPen(Qt::white, 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(v);
-    p.end();
-    return image;
 }
 
 QImage drawFront() {
@@ -208,8 +176,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
-    const bool ok = drawIcon().save(dir.filePath(QStringLiteral("Vortilan_32.png"))) &&
-                    drawFront().save(dir.filePath(QStringLiteral("Vortilan2_main2.png")));
+    const bool ok = drawFront().save(dir.filePath(QStringLiteral("Vortilan2_main2.png")));
     if (!ok) {
         std::fprintf(stderr, "vortilan2-art: cannot write into %s\n", argv[1]);
         return 1;

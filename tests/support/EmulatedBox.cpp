@@ -28,6 +28,17 @@ EmulatedBox::EmulatedBox(const std::string& serial, const std::string& state) {
     library_ = usb::createSocketLibrary({socketPath_});
 }
 
+void EmulatedBox::restart(const std::string& state) {
+    emu::ServerOptions options = server_->options();
+    options.state = state;
+    server_->stop();
+    server_ = std::make_unique<emu::Server>(options);
+    std::string error;
+    if (!server_->start(&error)) {
+        throw std::runtime_error("emulator: " + error);
+    }
+}
+
 EmulatedBox::~EmulatedBox() {
     library_.reset();
     server_->stop();

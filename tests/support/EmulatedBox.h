@@ -24,6 +24,9 @@ public:
     EmulatedBox& operator=(const EmulatedBox&) = delete;
 
     usb::Library& library() { return *library_; }
+    // Ends the emulator (its connections close, as when it is killed) and
+    // starts a new one on the same socket, in the named state.
+    void restart(const std::string& state = "default");
     emu::Server& server() { return *server_; }
     const std::string& socketPath() const { return socketPath_; }
 

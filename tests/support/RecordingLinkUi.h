@@ -20,6 +20,7 @@ public:
         statuses.push_back({text, timeoutMs});
     }
     void showLinkWarning(const std::string& text) override { warnings.push_back(text); }
+    void boxGone() override { ++gone; }
 
     void clear() {
         statuses.clear();
@@ -28,6 +29,7 @@ public:
 
     std::vector<Status> statuses;
     std::vector<std::string> warnings;
+    int gone = 0;  // times the link found the box gone
 };
 
 }  // namespace testing_support
