@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/EdidEdit.h"
-#include "cli/Help.h"
+#include "cli/Commands.h"
 #include "config/NamedSettings.h"
 #include "edid/ModelEdits.h"
 #include "edid/Modes.h"
@@ -18,33 +18,6 @@
 namespace cli {
 
 namespace {
-
-// What a command's positional arguments are, in order.
-enum class Arg : std::uint8_t { None, SettingName, SettingValue, EdidSource, EdidMode, Table, PacketKind, File, Shell };
-
-struct Positionals {
-    std::string_view command;
-    std::array<Arg, 3> args;
-};
-
-// Commands missing here complete file names at every position.
-constexpr Positionals kPositionals[] = {
-    {"status", {}},
-    {"get", {Arg::SettingName}},
-    {"set", {Arg::SettingName, Arg::SettingValue}},
-    {"edid read", {Arg::EdidSource}},
-    {"edid decode", {Arg::File}},
-    {"edid write", {Arg::Table, Arg::File}},
-    {"edid mode", {Arg::EdidMode, Arg::Table, Arg::None}},
-    {"cec send", {}},
-    {"infoframe send", {Arg::PacketKind}},
-    {"rs232 send", {}},
-    {"osd text", {}},
-    {"config export", {Arg::File}},
-    {"config import", {Arg::File}},
-    {"config diff", {Arg::File, Arg::File}},
-    {"completion", {Arg::Shell}},
-};
 
 // The custom tables an EDID can be written into.
 constexpr int kCustomTables = 10;
@@ -158,57 +131,48 @@ std::vector<std::string> settingValues(const config::NamedSetting& s) {
     return values;
 }
 
-std::string wordsFor(Arg arg) {
+std::string wordsFor(ArgKind arg) {
     std::vector<std::string> words;
     switch (arg) {
-        case Arg::SettingName:
+        case ArgKind::SettingName:
             for (const auto& s : config::namedSettings()) {
                 words.emplace_back(s.name);
             }
             break;
-        case Arg::EdidSource:
+        case ArgKind::EdidSource:
             for (const auto& s : edid::edidSources()) {
                 words.emplace_back(s.name);
             }
             break;
-        case Arg::EdidMode:
+        case ArgKind::EdidMode:
             for (const auto& m : edid::edidModes()) {
                 words.emplace_back(m.name);
             }
             break;
-        case Arg::Table:
+        case ArgKind::Table:
             for (int t = 1; t <= kCustomTables; ++t) {
                 words.push_back(std::to_string(t));
             }
             break;
-        case Arg::PacketKind:
+        case ArgKind::PacketKind:
             for (const auto& s : packets::senders()) {
                 if (s.id != packets::SenderId::Cec) {  // CEC has a command of its own
                     words.emplace_back(s.name);
                 }
             }
             break;
-        case Arg::Shell:
+        case ArgKind::Shell:
             words.emplace_back("bash");
             break;
-        case Arg::None:
-        case Arg::SettingValue:
-        case Arg::File:
+        case ArgKind::None:
+        case ArgKind::SettingValue:
+        case ArgKind::File:
             break;
     }
     return joined(words);
 }
 
-const Positionals* positionalsOf(std::string_view command) {
-    for (const Positionals& p : kPositionals) {
-        if (p.command == command) {
-            return &p;
-        }
-    }
-    return nullptr;
-}
-
-// The commands of the help table: first words in their order, and the second
+// The commands of the command table: first words in their order, and the second
 // words of each group.
 struct CommandTree {
     std::vector<std::string> first;
@@ -217,12 +181,12 @@ struct CommandTree {
 
 CommandTree commandTree() {
     CommandTree tree;
-    for (const CommandHelp& h : kCommandHelp) {
-        const auto space = h.command.find(' ');
-        const std::string head(h.command.substr(0, space));
+    for (const Command& c : commands()) {
+        const auto space = c.name.find(' ');
+        const std::string head(c.name.substr(0, space));
         addOnce(tree.first, head);
         if (space != std::string_view::npos) {
-            addOnce(tree.groups[head], h.command.substr(space + 1));
+            addOnce(tree.groups[head], c.name.substr(space + 1));
         }
     }
     return tree;
@@ -252,8 +216,8 @@ std::string bashCompletion() {
 
     // Options that take a value, over every command.
     std::map<std::string, std::string> valueOf;
-    for (const CommandHelp& h : kCommandHelp) {
-        for (const auto& [option, placeholder] : optionsOf(h.usage).values) {
+    for (const Command& c : commands()) {
+        for (const auto& [option, placeholder] : optionsOf(c.usage).values) {
             valueOf[option] = placeholder;
         }
     }
@@ -332,14 +296,14 @@ std::string bashCompletion() {
         "\n"
         "    if [[ $cur == -* ]]; then\n"
         "        case $command in\n";
-    for (const CommandHelp& h : kCommandHelp) {
-        Options options = optionsOf(h.usage);
-        if (h.command == "edid edit") {
+    for (const Command& c : commands()) {
+        Options options = optionsOf(c.usage);
+        if (c.name == "edid edit") {
             for (const EdidEditOption& e : edidEditOptions()) {
                 addOnce(options.all, e.name);
             }
         }
-        script += "            \"" + std::string(h.command) + "\") _vortilan2_words \"" +
+        script += "            \"" + std::string(c.name) + "\") _vortilan2_words \"" +
                   joined(options.all) + "\" ;;\n";
     }
     script +=
@@ -348,17 +312,16 @@ std::string bashCompletion() {
         "    fi\n"
         "\n"
         "    case \"$command/$((${#words[@]} - used))\" in\n";
-    for (const CommandHelp& h : kCommandHelp) {
-        const Positionals* p = positionalsOf(h.command);
-        if (p == nullptr) {
+    for (const Command& c : commands()) {
+        if (c.filesAnywhere) {
             continue;
         }
-        for (std::size_t i = 0; i < p->args.size(); ++i) {
-            const Arg arg = p->args[i];
-            const std::string pattern = "        \"" + std::string(h.command) + "/" + std::to_string(i) + "\")";
-            if (arg == Arg::File) {
+        for (std::size_t i = 0; i < c.args.size(); ++i) {
+            const ArgKind arg = c.args[i];
+            const std::string pattern = "        \"" + std::string(c.name) + "/" + std::to_string(i) + "\")";
+            if (arg == ArgKind::File) {
                 script += pattern + " _vortilan2_files ;;\n";
-            } else if (arg == Arg::SettingValue) {
+            } else if (arg == ArgKind::SettingValue) {
                 // The values of the setting named before, in any case.
                 script += pattern + "\n            case ${words[used + " + std::to_string(i - 1) +
                           "],,} in\n";
@@ -370,12 +333,12 @@ std::string bashCompletion() {
                     }
                 }
                 script += "            esac\n            ;;\n";
-            } else if (arg != Arg::None) {
+            } else if (arg != ArgKind::None) {
                 script += pattern + " _vortilan2_words \"" + wordsFor(arg) + "\" ;;\n";
             }
         }
         // Past its arguments, or at one without a list, a known command completes nothing.
-        script += "        \"" + std::string(h.command) + "/\"*) ;;\n";
+        script += "        \"" + std::string(c.name) + "/\"*) ;;\n";
     }
     script +=
         "        *) _vortilan2_files ;;\n"

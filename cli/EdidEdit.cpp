@@ -4,6 +4,7 @@
 #include <charconv>
 #include <ostream>
 
+#include "cli/Args.h"
 #include "edid/Model.h"
 #include "edid/ModelEdits.h"
 #include "edid/Timings.h"
@@ -527,8 +528,6 @@ std::span<const EdidEditOption> edidEditOptions() {
 
 std::string edidEditHelp() {
     std::string text =
-        "Usage: vortilan2 edid edit IN -o OUT [EDIT...]\n"
-        "\n"
         "Edits an EDID file by structure and writes the result to OUT: raw bytes, or\n"
         "the hexadecimal text when OUT ends in .txt. IN is a raw or text EDID file,\n"
         "or - for standard input. The edits apply in the order given; checksums are\n"
@@ -566,9 +565,7 @@ int edidEdit(Environment& env, const std::vector<std::string>& words, const Edid
     std::optional<std::string> in, out;
     std::vector<std::pair<const Option*, std::string>> edits;
     const auto usageError = [&](const std::string& problem) {
-        env.err << "vortilan2 edid edit: " << problem
-                << "\nUsage: vortilan2 edid edit IN -o OUT [EDIT...]\n";
-        return kUsage;
+        return usage(env, "edid edit", problem);
     };
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& w = words[i];

@@ -23,8 +23,8 @@ struct EdidEditOption {
 };
 std::span<const EdidEditOption> edidEditOptions();
 
-// The help text of the command: usage, the options, the block kinds and
-// fields, the audio formats, and examples.
+// The help text of the command below its usage line: what it does, the
+// options, the block kinds and fields, the audio formats, and examples.
 std::string edidEditHelp();
 
 // The file access the command borrows from the rest of the command line.

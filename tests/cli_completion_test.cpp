@@ -13,7 +13,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Completion.h"
-#include "cli/Help.h"
+#include "cli/Commands.h"
 #include "tests/support/ScriptedLibrary.h"
 #include "tests/support/ManualClock.h"
 
@@ -136,10 +136,10 @@ TEST_F(CompletionTest, OffersWhatEachPositionTakes) {
     }
 }
 
-// Every command of the help table is offered, with the options of its usage line.
-TEST_F(CompletionTest, OffersEveryCommandOfTheHelpTable) {
-    for (const cli::CommandHelp& h : cli::kCommandHelp) {
-        const std::string command(h.command);
+// Every command of the command table is offered, with the options of its usage line.
+TEST_F(CompletionTest, OffersEveryCommandOfTheCommandTable) {
+    for (const cli::Command& entry : cli::commands()) {
+        const std::string command(entry.name);
         const auto space = command.find(' ');
         if (space == std::string::npos) {
             EXPECT_TRUE(offers(complete(""), command)) << command;
@@ -149,7 +149,7 @@ TEST_F(CompletionTest, OffersEveryCommandOfTheHelpTable) {
         }
         const auto options = complete(command + " -");
         EXPECT_TRUE(offers(options, "--help")) << command;
-        std::istringstream usage{std::string(h.usage)};
+        std::istringstream usage{std::string(entry.usage)};
         for (std::string w; usage >> w;) {
             w.erase(std::remove_if(w.begin(), w.end(), [](char c) { return c == '[' || c == ']'; }),
                     w.end());
