@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
             [&] { return edid::readEdid(access, edid::EdidSource::Tx0, text); });
     measure("TV EDID read, window slot (editor and decoded view)", 20, [&] {
         return QMetaObject::invokeMethod(&window, "readTvEdidA") &&
-               window.edidHexText.size() == edid::kHexTextSize;
+               window.state().edidHexText().size() == edid::kHexTextSize;
     });
 
     ui.customEDID->setChecked(true);

@@ -34,8 +34,8 @@ int main() {
     emu::Server& server = box.server();
     QuietUi ui;
     boxlink::UsbLink link(box.library(), usb::systemClock(), ui);
-    std::uint8_t settingsReady = 1;
-    boxlink::BoxCommands commands(link, ui, settingsReady);
+    boxlink::BoxState state{true};  // writes go out
+    boxlink::BoxCommands commands(link, ui, state);
     std::uint32_t number = 0;
     if (!link.findBox(boxlink::BOX_SERIAL, number) || !link.openLink(number)) {
         std::fprintf(stderr, "no box\n");

@@ -7,7 +7,7 @@
 namespace cli {
 
 Session::Session(Environment& env)
-    : env_(env), link_(env.library, env.clock, *this), commands_(link_, *this, settingsReady_) {}
+    : env_(env), link_(env.library, env.clock, *this), commands_(link_, *this, state_) {}
 
 Session::~Session() {
     link_.closeLink();

@@ -41,7 +41,7 @@ public:
 
 private:
     Environment& env_;
-    std::uint8_t settingsReady_ = 1;  // a command line sends at once
+    boxlink::BoxState state_{true};  // a command line sends at once
     boxlink::UsbLink link_;
     boxlink::BoxCommands commands_;
     std::vector<std::string> messages_;

@@ -73,21 +73,13 @@ ExportResult exportConfig(boxlink::BoxCommands& commands, const Snapshot& snapsh
                           std::uint8_t pcbRevision, const LocalTime& time,
                           const EdidReader& readEdid) {
     ExportResult result;
-    // The pages are read within one guard: the first failure is the one to tell.
-    boxlink::PageReads pages;
-    {
-        const boxlink::UsbLink::SilenceGuard guard(commands.link());
-        for (const PageRead& read : kExportPageReads) {
-            const boxlink::PageRead one[] = {read};
-            const boxlink::PageReads got = boxlink::readPages(commands, one);
-            pages.buffers[read.page] = got.buffers[read.page];
-            pages.lengths[read.page] = got.lengths[read.page];
-            pages.lastRead = got.lastRead;
-            if (!got.lastRead && result.failedRead.empty()) {
-                result.failedRead = pageFailure(commands, read.page);
+    // The first failure is the one to tell.
+    const boxlink::PageReads pages =
+        boxlink::readPages(commands, kExportPageReads, [&](std::uint8_t page) {
+            if (result.failedRead.empty()) {
+                result.failedRead = pageFailure(commands, page);
             }
-        }
-    }
+        });
     result.interrupted = !pages.lastRead;
     std::array<std::string, 4> edids;
     if (pages.lastRead) {

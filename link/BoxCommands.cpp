@@ -9,11 +9,11 @@ constexpr int kErrorMs = 4000;
 constexpr int kNoticeMs = 2000;
 }  // namespace
 
-BoxCommands::BoxCommands(UsbLink& link, LinkUi& ui, const std::uint8_t& settingsReady)
-    : link_(link), ui_(ui), settingsReady_(settingsReady) {}
+BoxCommands::BoxCommands(UsbLink& link, LinkUi& ui, const BoxState& state)
+    : link_(link), ui_(ui), state_(state) {}
 
 bool BoxCommands::writeRegister(std::uint8_t reg, std::uint8_t value) {
-    if (settingsReady_ == 0) {
+    if (!state_.writesEnabled()) {
         return true;
     }
     const std::uint8_t request[] = {REQ_WRITE, 0x04, CMD_REGISTER, reg, value};

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "BoxState.h"
 #include "LinkUi.h"
 #include "UsbLink.h"
 
@@ -12,10 +13,9 @@ namespace boxlink {
 
 class BoxCommands {
 public:
-    // A wrong echo counts as a failure, like a failed exchange.
-    // settingsReady is the window's flag: 0 until the start-up has filled the
-    // widgets; while it is 0 writeRegister sends nothing.
-    BoxCommands(UsbLink& link, LinkUi& ui, const std::uint8_t& settingsReady);
+    // A wrong echo counts as a failure, like a failed exchange. While the
+    // state's writes are not enabled, writeRegister sends nothing.
+    BoxCommands(UsbLink& link, LinkUi& ui, const BoxState& state);
 
     bool writeRegister(std::uint8_t reg, std::uint8_t value);
     bool readRegisterPage(std::uint8_t page, Answer& buffer, std::uint8_t length);
@@ -35,7 +35,7 @@ public:
 private:
     UsbLink& link_;
     LinkUi& ui_;
-    const std::uint8_t& settingsReady_;
+    const BoxState& state_;
 };
 
 }  // namespace boxlink

@@ -35,7 +35,7 @@ MainWindow::MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library*
       clock_(clock),
       dialogs_(dialogs != nullptr ? *dialogs : *ownedDialogs_),
       link_(library_, clock_, *this),
-      commands_(link_, *this, settingsReady),
+      commands_(link_, *this, state_),
       endProcess_([](int code) { std::exit(code); }) {
     initResources();
     ui = new Ui::MainWindow;
@@ -102,7 +102,7 @@ void MainWindow::initDevice() {
         startLookingForBox();
         return;
     }
-    // 3. to 10.
+    // 3. onwards: read the box into the window (MainWindow_connection.cpp).
     readBoxIntoWindow(true);
 }
 
@@ -180,6 +180,6 @@ void MainWindow::FileAbout() {
     const QString text =
         tr("<h2>VORTILAN2 Utility Version %1 </h2>").arg(QLatin1String(guiVersionText)) +
         tr("<p>Configuration utility for the VORTILAN2 HDMI video processor, %1</p>")
-            .arg(epState[39] != 0 ? 1 : 0);
+            .arg(state_.epState()[39] != 0 ? 1 : 0);
     dialogs_.about(this, tr("About VORTILAN2 Utility"), text);
 }

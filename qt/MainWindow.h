@@ -24,6 +24,7 @@
 #include "edid/Parse.h"
 #include "edid/Transfer.h"
 #include "link/BoxCommands.h"
+#include "link/BoxState.h"
 #include "link/LinkUi.h"
 #include "link/PageReads.h"
 #include "link/UsbLink.h"
@@ -114,19 +115,15 @@ public:
     gui::EdidUndo& edidUndo() { return *edidUndo_; }
     boxlink::BoxCommands& commands() { return commands_; }
 
-    // The program's mirror of the box's settings (the EP state).
-    std::array<std::uint8_t, boxlink::kEpStateSize> epState{};
-    // 0 until the start-up has read the box and filled the widgets, then 1
-    // for the rest of the run. While it is 0 writeRegister sends nothing.
-    std::uint8_t settingsReady = 0;
-    // The box's PCB revision as it reports it (0-based), 0 if the read failed.
-    std::uint8_t pcbRevision = 0;
-    // The text of the last EDID read (16 lines of 16 values, 768 characters;
-    // fewer lines after a failed read). Cleared by the EDID file, checksum
-    // and upload slots and by the configuration export and import.
-    std::string edidHexText;
+    // What the window knows of the box: the EP-state mirror, the PCB
+    // revision and the text of the last EDID read (cleared by the EDID file,
+    // checksum and upload slots and by the configuration export and import).
+    // Writes are enabled once the start-up has read the box and filled the
+    // widgets, and held back again while the box is gone.
+    boxlink::BoxState& state() { return state_; }
+    const boxlink::BoxState& state() const { return state_; }
 
-    // Reads one of the box's EDIDs into edidHexText; with show, also into the
+    // Reads one of the box's EDIDs into the state's EDID text; with show, also into the
     // EDIDtext editor with a success message. False when a chunk read failed;
     // the editor then keeps its text (MainWindow_edid.cpp).
     bool readEdidFromBox(edid::EdidSource source, bool show);
@@ -161,7 +158,7 @@ private slots:
     void EditRedo();
 
     // Settings slots (MainWindow_settings.cpp): each writes its register(s)
-    // at once and keeps the mirror byte in epState.
+    // at once and keeps the mirror byte in the EP state.
     void SetActivePort();
     void SetAutoSwitch();
     void setSwPriority();
@@ -194,7 +191,7 @@ private slots:
     void setAudioVolBassTreb();
     void setMuteAudioBot();
     void setHdrOptions();
-    // epState bytes 0 to 39 in one block; no widget is connected to it.
+    // EP state bytes 0 to 39 in one block; no widget is connected to it.
     void SetEPState();
 
     // EDID slots (MainWindow_edid.cpp): reads of the box's EDIDs into the
@@ -271,18 +268,14 @@ private:
     // answered the last one and polls again.
     void probeSilentBox();
 
-    // Start-up readback (MainWindow_startup.cpp).
-    struct StartupPages {
-        std::array<boxlink::Answer, gui::readback::kStartupPageReads.size()> answers{};
-        gui::readback::Page page(std::uint8_t number) const;
-    };
-    StartupPages readStartupPages();
-    void fillFromStartupPages(const StartupPages& pages);
+    // Start-up readback (MainWindow_startup.cpp): the pages of
+    // gui::readback::kStartupPageReads into the widgets.
+    void fillFromStartupPages(const boxlink::PageReads& pages);
     void fillOsdParameters(gui::readback::Page page11);
     void fillComboBoxItems();
     void fillMacros(gui::readback::Page page65);
     void fillScaler(gui::readback::Page page9, gui::readback::Page page10);
-    void fillStoredInfoframes(const StartupPages& pages);
+    void fillStoredInfoframes(const boxlink::PageReads& pages);
     void fillOsdCustomText(gui::readback::Page page12);
     void fillSignalLabels(gui::readback::Page page1, gui::readback::Page page5,
                           gui::readback::Page page6);
@@ -292,7 +285,7 @@ private:
     void runSettingSlot(std::string_view slot);
 
     // The settings a configuration file carries, from the widgets and
-    // epState; and back into them, without the widgets sending anything.
+    // the EP state; and back into them, without the widgets sending anything.
     config::Snapshot configSnapshot() const;
     void showConfigSnapshot(const config::Snapshot& snapshot);
     std::vector<QObject*> scalerWidgets() const;
@@ -335,6 +328,7 @@ private:
     // The status-bar progress bar of the EDID transfers; hidden until used.
     QProgressBar* progressBar = nullptr;
 
+    boxlink::BoxState state_;
     boxlink::UsbLink link_;
     boxlink::BoxCommands commands_;
     gui::EdidUndo* edidUndo_ = nullptr;

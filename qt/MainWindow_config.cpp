@@ -47,7 +47,7 @@ config::LocalTime localNow() {
 
 config::Snapshot MainWindow::configSnapshot() const {
     config::Snapshot s;
-    s.epState = epState;
+    s.epState = state_.epState();
     s.inputIndex = ui->cmbInputSel->currentIndex();
     s.edidAlgoIndex = ui->cmbEdidAlgo->currentIndex();
     s.edidTableBotIndex = ui->cmBEdid->currentIndex();
@@ -91,7 +91,7 @@ void MainWindow::showConfigSnapshot(const config::Snapshot& s) {
     for (QObject* w : scalerWidgets()) {
         silent.push_back(std::make_unique<QSignalBlocker>(w));
     }
-    epState = s.epState;
+    state_.setEpState(s.epState);
     setIndex(ui->cmbInputSel, s.inputIndex);
     setIndex(ui->cmbEdidAlgo, s.edidAlgoIndex);
     setIndex(ui->cmBEdid, s.edidTableBotIndex);
@@ -144,13 +144,13 @@ bool MainWindow::SaveVortilanEpStateToFile() {
         return false;
     }
     stopStatusTimer();
-    edidHexText.clear();
+    state_.setEdidHexText({});
     const config::ExportResult exported = config::exportConfig(
-        commands_, configSnapshot(), pcbRevision, localNow(),
+        commands_, configSnapshot(), state_.pcbRevision(), localNow(),
         [this](std::string_view edidName, std::string& text) {
             // A read that fails part-way leaves the lines it read.
             const bool ok = readEdidFromBox(*edid::sourceByName(edidName), false);
-            text = edidHexText;
+            text = state_.edidHexText();
             return ok;
         });
     startStatusTimer(kStatusIntervalMs);
@@ -209,7 +209,7 @@ bool MainWindow::LoadVortilanEpStateFromFile() {
     }
 
     stopStatusTimer();
-    edidHexText.clear();
+    state_.setEdidHexText({});
     config::Snapshot snapshot = configSnapshot();
     ConfigImportView view(*this);
     config::importConfig(read, snapshot, commands_, clock_, view);

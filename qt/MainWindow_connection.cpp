@@ -38,8 +38,8 @@ std::string MainWindow::accessDeniedStatus() {
 
 void MainWindow::readBoxIntoWindow(bool firstTime) {
     // 3. and 4. The PCB revision and the register pages.
-    pcbRevision = commands_.readPcbRevision();
-    const StartupPages pages = readStartupPages();
+    state_.setPcbRevision(commands_.readPcbRevision());
+    const boxlink::PageReads pages = boxlink::readPages(commands_, gui::readback::kStartupPageReads);
     // 5. The widgets (and, the first time, the combo-box items).
     fillFromStartupPages(pages);
     // 6. One status poll, so that every settings widget shows the box's state.
@@ -52,10 +52,11 @@ void MainWindow::readBoxIntoWindow(bool firstTime) {
     if (link_.boxGone()) {
         return;  // gone again during the readback: still looking for it
     }
-    // 8. to 10.
+    // 8. The CEC editor takes input, the status timer runs, and the widgets
+    // send their settings from now on.
     ui->CECtext->setEnabled(true);
     startStatusTimer(kStatusIntervalMs);
-    settingsReady = 1;
+    state_.setWritesEnabled(true);
 }
 
 void MainWindow::startLookingForBox() {
@@ -70,7 +71,7 @@ void MainWindow::boxGone() {
     // Called from inside the exchange that found it: the rest of what is
     // running fails at once, the status bar says why and the texts stay,
     // greyed, until the box is back.
-    settingsReady = 0;
+    state_.setWritesEnabled(false);
     stopStatusTimer();
     showSignalTextsCurrent(false);
     startLookingForBox();

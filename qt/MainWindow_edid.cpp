@@ -50,7 +50,10 @@ edid::BoxAccess MainWindow::edidAccess() {
 
 bool MainWindow::readEdidFromBox(edid::EdidSource source, bool show) {
     edid::BoxAccess box = edidAccess();
-    if (!edid::readEdid(box, source, edidHexText)) {
+    std::string text;
+    const bool read = edid::readEdid(box, source, text);
+    state_.setEdidHexText(std::move(text));
+    if (!read) {
         return false;
     }
     if (show) {
@@ -65,7 +68,7 @@ bool MainWindow::readEdidFromBox(edid::EdidSource source, bool show) {
             editor->setFontPointSize(kEditorPointSize);
             editor->setTextColor(Qt::black);
             editor->setFontWeight(QFont::Normal);
-            editor->setPlainText(QString::fromLatin1(edidHexText));
+            editor->setPlainText(QString::fromLatin1(state_.edidHexText()));
         });
     }
     return true;
@@ -139,7 +142,7 @@ void MainWindow::showEdidHexView(std::span<const std::uint8_t> image) {
 }
 
 void MainWindow::CalculateChkSum() {
-    edidHexText.clear();
+    state_.setEdidHexText({});
     edid::EdidImage image{};
     const edid::ParseResult parsed = parseEdidText(image);
     if (!parsed.ok()) {
@@ -173,7 +176,7 @@ void MainWindow::CalculateChkSum() {
 }
 
 void MainWindow::WriteEDID() {
-    edidHexText.clear();
+    state_.setEdidHexText({});
     const std::array<bool, 5> modes = {ui->automixEDID->isChecked(), ui->fixedEDID->isChecked(),
                                        ui->customEDID->isChecked(), ui->rbCopyTopEDID->isChecked(),
                                        ui->rbCopyBotEDID->isChecked()};
@@ -211,7 +214,7 @@ bool MainWindow::writeEdidToBox() {
 }
 
 bool MainWindow::LoadEDIDfromFile() {
-    edidHexText.clear();
+    state_.setEdidHexText({});
     const QString name =
         dialogs_.openFileName(this, QStringLiteral("Open file"), QString(),
                               QStringLiteral("Binary Files (*.bin);;All files (*.*)"));
@@ -247,7 +250,7 @@ bool MainWindow::LoadEDIDfromFile() {
 }
 
 bool MainWindow::SaveEDIDtoFile() {
-    edidHexText.clear();
+    state_.setEdidHexText({});
     edid::EdidImage image{};
     if (!parseEdidText(image).ok()) {
         dialogs_.warning(this, kTitle, kHexFormatError);

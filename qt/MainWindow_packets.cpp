@@ -39,7 +39,7 @@ void MainWindow::report(const packets::SendResult& result) {
     if (const auto& write = result.registerWrite) {
         commands_.writeRegister(write->reg, write->value);
         if (write->epByte) {
-            epState[*write->epByte] = write->value;
+            state_.setEpByte(*write->epByte, write->value);
         }
     }
 }
@@ -112,21 +112,21 @@ void MainWindow::insertCecMessage() {
 }
 
 void MainWindow::setOsdCustomText() {
-    if (settingsReady == 0) {
+    if (!state_.writesEnabled()) {
         return;
     }
     report(packets::sendOsdText(link_, gui::packetform::readOsdText(*ui)));
 }
 
 void MainWindow::setOsdParam() {
-    if (settingsReady == 0) {
+    if (!state_.writesEnabled()) {
         return;
     }
     report(packets::sendOsdParams(link_, gui::packetform::readOsdParams(*ui)));
 }
 
 void MainWindow::setMacro() {
-    if (settingsReady == 0) {
+    if (!state_.writesEnabled()) {
         return;
     }
     report(packets::sendMacros(link_, gui::packetform::readMacros(*ui)));
@@ -139,14 +139,14 @@ bool MainWindow::setJvcRs232() {
 }
 
 void MainWindow::setPort0ScalePara() {
-    if (settingsReady == 0) {
+    if (!state_.writesEnabled()) {
         return;
     }
     report(packets::sendScalerPort(link_, 0, gui::packetform::readScalerPort(*ui, 0)));
 }
 
 void MainWindow::setPort1ScalePara() {
-    if (settingsReady == 0) {
+    if (!state_.writesEnabled()) {
         return;
     }
     report(packets::sendScalerPort(link_, 1, gui::packetform::readScalerPort(*ui, 1)));

@@ -1,5 +1,5 @@
 // The settings slots: each sends the register(s) that the register map gives
-// for its widgets and keeps the mirror byte in epState.
+// for its widgets and keeps the mirror byte in the EP state.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QSpinBox>
@@ -44,10 +44,10 @@ private:
 
 void MainWindow::runSettingSlot(std::string_view slot) {
     const FormValues values(*this);
-    for (const auto& write : boxsettings::slotWrites(slot, values, epState, settingsReady != 0)) {
+    for (const auto& write : boxsettings::slotWrites(slot, values, state_.epState(), state_.writesEnabled())) {
         commands_.writeRegister(write.reg, write.value);
         if (write.epByte) {
-            epState[*write.epByte] = write.value;
+            state_.setEpByte(*write.epByte, write.value);
         }
     }
 }
@@ -166,5 +166,5 @@ void MainWindow::factoryReset() {
 
 void MainWindow::SetEPState() {
     commands_.writeEpStateBlock(std::span<const std::uint8_t, boxlink::kEpStateBlockSize>(
-        epState.data(), boxlink::kEpStateBlockSize));
+        state_.epState().data(), boxlink::kEpStateBlockSize));
 }

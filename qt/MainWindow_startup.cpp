@@ -13,7 +13,6 @@
 #include "qt/PacketForm.h"
 #include "ui_VortilanForm.h"
 
-using gui::readback::kStartupPageReads;
 using gui::readback::Page;
 
 namespace {
@@ -30,31 +29,9 @@ void addItems(QComboBox* box, gui::items::List items) {
 
 }  // namespace
 
-Page MainWindow::StartupPages::page(std::uint8_t number) const {
-    for (std::size_t i = 0; i < kStartupPageReads.size(); ++i) {
-        if (kStartupPageReads[i].page == number) {
-            return Page(answers[i].data(), kStartupPageReads[i].length);
-        }
-    }
-    return {};
-}
-
-MainWindow::StartupPages MainWindow::readStartupPages() {
-    StartupPages pages;
-    for (std::size_t i = 0; i < kStartupPageReads.size(); ++i) {
-        boxlink::Answer& answer = pages.answers[i];
-        // A failed read leaves a page of zeros: its widgets show empty
-        // values, never part of an answer or another page's bytes.
-        answer.fill(0);
-        if (!commands_.readRegisterPage(kStartupPageReads[i].page, answer,
-                                        kStartupPageReads[i].length)) {
-            answer.fill(0);
-        }
-    }
-    return pages;
-}
-
-void MainWindow::fillFromStartupPages(const StartupPages& pages) {
+// A page whose read failed is empty: its widgets show empty values, never
+// part of an answer or another page's bytes.
+void MainWindow::fillFromStartupPages(const boxlink::PageReads& pages) {
     fillOsdParameters(pages.page(11));
     if (!itemsFilled_) {
         addItems(ui->cmbBaudRate, gui::items::kBaudRates);
@@ -155,7 +132,7 @@ void MainWindow::fillScaler(Page page9, Page page10) {
     gui::packetform::showScalerPort(*ui, 1, packets::scalerPortFromPage(1, page10));
 }
 
-void MainWindow::fillStoredInfoframes(const StartupPages& pages) {
+void MainWindow::fillStoredInfoframes(const boxlink::PageReads& pages) {
     // HDR (page 14), AVI (page 15), vendor-specific (page 16).
     for (const packets::Sender& sender : packets::senders()) {
         if (!sender.stored) {

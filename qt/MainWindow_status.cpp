@@ -96,10 +96,12 @@ void MainWindow::refreshSettingsMirror() {
         showStatus(boxstatus::kReadErrorMessage, boxstatus::kReadErrorMs);
         return;
     }
+    boxlink::EpState epState = state_.epState();
     boxstatus::copyEpState(statusBytes, epState);
+    state_.setEpState(epState);
     const boxstatus::MirrorInput input{
         statusBytes, boxstatus::Bytes(page11.data(), boxstatus::kOsdParamsLength),
-        boxstatus::Bytes(page12.data(), boxstatus::kOsdTextLength), pcbRevision, lastAudioLevels_};
+        boxstatus::Bytes(page12.data(), boxstatus::kOsdTextLength), state_.pcbRevision(), lastAudioLevels_};
     for (const auto& op : boxstatus::settingsMirror(input)) {
         apply(*this, op);
     }

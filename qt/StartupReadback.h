@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "link/PageReads.h"
 #include "packets/Osd.h"
 #include "packets/Scaler.h"
 #include "packets/Senders.h"
@@ -18,10 +19,7 @@ namespace gui::readback {
 
 using Page = boxstatus::Bytes;
 
-struct PageRead {
-    std::uint8_t page;
-    std::uint8_t length;  // answer length asked for, the echo byte included
-};
+using boxlink::PageRead;
 
 // The pages of the start-up, in the order they are read.
 inline constexpr std::array<PageRead, 13> kStartupPageReads = {{

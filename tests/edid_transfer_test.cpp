@@ -41,8 +41,8 @@ protected:
     testing_support::RecordingLinkUi ui_;
     testing_support::HookedLibrary library_{box_.library()};
     boxlink::UsbLink link_{library_, clock_, ui_};
-    std::uint8_t settingsReady_ = 1;
-    boxlink::BoxCommands commands_{link_, ui_, settingsReady_};
+    boxlink::BoxState state_{true};  // writes go out
+    boxlink::BoxCommands commands_{link_, ui_, state_};
     Progress progress_;
 };
 

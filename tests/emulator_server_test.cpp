@@ -534,8 +534,8 @@ TEST(EmuServerWithTheLink, TheUtilitysLinkFindsTheBoxByItsExactSerialAndTalksToI
     ASSERT_TRUE(link.findBox(boxlink::BOX_SERIAL, number));
     EXPECT_EQ(number, 2u);
     ASSERT_TRUE(link.openLink(number));
-    const std::uint8_t settingsReady = 1;
-    boxlink::BoxCommands commands(link, ui, settingsReady);
+    boxlink::BoxState state{true};  // writes go out
+    boxlink::BoxCommands commands(link, ui, state);
 
     EXPECT_TRUE(commands.writeRegister(25, 4));
     boxlink::Answer answer{};

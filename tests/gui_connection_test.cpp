@@ -33,7 +33,7 @@ protected:
     static void SetUpTestSuite() { gui_test::application(); }
     void SetUp() override {
         window_ = std::make_unique<MainWindow>(library_, clock_, dialogs_);
-        ASSERT_EQ(window_->settingsReady, 1);
+        ASSERT_TRUE(window_->state().writesEnabled());
         box_.clearTrace();
         library_.writes.clear();
     }
@@ -94,7 +94,7 @@ TEST_P(GuiBoxComesBackTest, SaysSoStopsSendingAndReadsTheBoxBackWhenItReturns) {
     tick();
     EXPECT_TRUE(window_->boxAway());
     EXPECT_EQ(status(), QStringLiteral("VORTILAN2 disconnected"));
-    EXPECT_EQ(window_->settingsReady, 0);
+    EXPECT_FALSE(window_->state().writesEnabled());
     EXPECT_FALSE(window_->isStatusTimerRunning());
     EXPECT_TRUE(window_->searchTimer()->isActive());
     EXPECT_EQ(window_->searchTimer()->interval(), 2000);
@@ -128,7 +128,7 @@ TEST_P(GuiBoxComesBackTest, SaysSoStopsSendingAndReadsTheBoxBackWhenItReturns) {
     window_->lookForBox();
     EXPECT_FALSE(window_->boxAway());
     EXPECT_FALSE(window_->searchTimer()->isActive());
-    EXPECT_EQ(window_->settingsReady, 1);
+    EXPECT_TRUE(window_->state().writesEnabled());
     EXPECT_TRUE(window_->isStatusTimerRunning());
     EXPECT_EQ(status(), QStringLiteral("VORTILAN2 connected"));
     EXPECT_TRUE(ui().lblTx0Info->isEnabled());

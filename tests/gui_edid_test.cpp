@@ -282,8 +282,8 @@ TEST_P(GuiEdidReadTest, ShownReadPutsTheEdidIntoTheEditor) {
 
     EXPECT_EQ(box_.requests(), requests());
     EXPECT_EQ(clock_.pauses(), c.pauses);
-    EXPECT_EQ(window_->edidHexText.size(), 768u);
-    EXPECT_EQ(window_->edidHexText, edid::hexText(image));
+    EXPECT_EQ(window_->state().edidHexText().size(), 768u);
+    EXPECT_EQ(window_->state().edidHexText(), edid::hexText(image));
     EXPECT_EQ(editor(), qtext(edid::hexText(image)));
     const QTextCharFormat format = valueFormat(ui().EDIDtext, 130);
     EXPECT_EQ(format.fontPointSize(), 8);
@@ -302,7 +302,7 @@ TEST_P(GuiEdidReadTest, UnshownReadLeavesTheEditorAndSaysNothing) {
     EXPECT_TRUE(window_->readEdidFromBox(GetParam().source, false));
 
     EXPECT_EQ(box_.requests(), requests());
-    EXPECT_EQ(window_->edidHexText, edid::hexText(image));
+    EXPECT_EQ(window_->state().edidHexText(), edid::hexText(image));
     EXPECT_EQ(editor(), QStringLiteral("untouched"));
     EXPECT_TRUE(messages_.empty());
     EXPECT_TRUE(progressSeen_);
@@ -316,8 +316,8 @@ TEST_P(GuiEdidReadTest, FailedFifthChunkKeepsTheEditorAndTheFourLinesRead) {
     EXPECT_FALSE(window_->readEdidFromBox(GetParam().source, true));
 
     EXPECT_EQ(box_.requests(), requests(5));
-    EXPECT_EQ(window_->edidHexText.size(), 192u);
-    EXPECT_EQ(window_->edidHexText, edid::hexText(image).substr(0, 192));
+    EXPECT_EQ(window_->state().edidHexText().size(), 192u);
+    EXPECT_EQ(window_->state().edidHexText(), edid::hexText(image).substr(0, 192));
     EXPECT_EQ(editor(), QStringLiteral("untouched"));
     EXPECT_TRUE(messages_.empty());
     EXPECT_FALSE(barShown());
@@ -374,7 +374,7 @@ TEST_F(GuiEdidTest, BoxThatGoesSilentDuringTheReadIsNotWaitedForAgain) {
     EXPECT_EQ(box_.requests(), (std::vector<Bytes>{fetch(0xB4), kBusyStatusRead}));
     EXPECT_EQ(messages_, texts({"Error Reading values"}));
     EXPECT_EQ(editor(), QStringLiteral("untouched"));
-    EXPECT_TRUE(window_->edidHexText.empty());
+    EXPECT_TRUE(window_->state().edidHexText().empty());
     // Until a probe finds the box answering again, no read waits for it.
     withBox([](emu::Box& box) { box.setBusyReads(0); });
     box_.clearTrace();
@@ -785,7 +785,7 @@ class GuiEdidLoadTest : public GuiEdidFileTest, public ::testing::WithParamInter
 
 TEST_P(GuiEdidLoadTest, ShowsRawFilesInTheHexViewAndTextFilesInBlueBold) {
     const LoadCase& c = GetParam();
-    window_->edidHexText = "old";
+    window_->state().setEdidHexText("old");
     EXPECT_TRUE(load(write("edid.bin", c.file)));
 
     ASSERT_EQ(dialogs_.shown.size(), 1u);
@@ -806,7 +806,7 @@ TEST_P(GuiEdidLoadTest, ShowsRawFilesInTheHexViewAndTextFilesInBlueBold) {
         }
     }
     EXPECT_EQ(messages_, texts({"File loaded"}));
-    EXPECT_TRUE(window_->edidHexText.empty());
+    EXPECT_TRUE(window_->state().edidHexText().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, GuiEdidLoadTest, ::testing::ValuesIn(loadCases()),
@@ -1001,10 +1001,10 @@ TEST_F(GuiEdidTest, FileChecksumAndUploadSlotsClearTheTextOfTheLastRead) {
     for (const char* slot :
          {"LoadEDIDfromFile", "SaveEDIDtoFile", "CalculateChkSum", "WriteEDID"}) {
         ASSERT_TRUE(window_->readEdidFromBox(EdidSource::Tx0, false));
-        ASSERT_EQ(window_->edidHexText.size(), 768u);
+        ASSERT_EQ(window_->state().edidHexText().size(), 768u);
         setEditor("00-FF");  // no slot gets further than its first check
         invoke(slot);
-        EXPECT_TRUE(window_->edidHexText.empty()) << slot;
+        EXPECT_TRUE(window_->state().edidHexText().empty()) << slot;
     }
 }
 

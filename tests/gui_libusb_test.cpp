@@ -110,7 +110,7 @@ protected:
 
 TEST_F(GuiLibusbTest, ARemovedBoxIsFoundAgainWhenItIsAddedBack) {
     window_ = std::make_unique<MainWindow>(*library_, clock_, dialogs_);
-    ASSERT_EQ(window_->settingsReady, 1);
+    ASSERT_TRUE(window_->state().writesEnabled());
     const QString tx0 = window_->form()->lblTx0Info->text();
 
     devices_.back()->unplug();
@@ -142,7 +142,7 @@ TEST_F(GuiLibusbTest, ARemovedBoxIsFoundAgainWhenItIsAddedBack) {
         }
     }
     ASSERT_FALSE(window_->boxAway());
-    EXPECT_EQ(window_->settingsReady, 1);
+    EXPECT_TRUE(window_->state().writesEnabled());
     EXPECT_TRUE(window_->isStatusTimerRunning());
     EXPECT_TRUE(window_->form()->lblTx0Info->isEnabled());
     EXPECT_EQ(window_->form()->cmbInputSel->currentIndex(), 1);

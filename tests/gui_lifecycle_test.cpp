@@ -177,7 +177,7 @@ class GuiAboutTest : public GuiLifecycleTest,
                      public ::testing::WithParamInterface<std::pair<int, char>> {};
 
 TEST_P(GuiAboutTest, HeadingThenANoticeEndingInTheMacroRepeatFlag) {
-    window_.epState[39] = static_cast<std::uint8_t>(GetParam().first);
+    window_.state().setEpByte(39, static_cast<std::uint8_t>(GetParam().first));
     ui_.actionAbout->trigger();
     ASSERT_EQ(dialogs_.shown.size(), 1u);
     const gui_test::Shown& about = dialogs_.shown[0];

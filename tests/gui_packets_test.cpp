@@ -130,7 +130,7 @@ protected:
         window_->findChild<QTextEdit*>(QString::fromLatin1(GetParam().editor))
             ->setPlainText(QString::fromLatin1(GetParam().text));
         box_.clearTrace();
-        window_->epState.fill(0);
+        window_->state().setEpState({});
     }
 };
 
@@ -145,7 +145,7 @@ TEST_P(SenderTest, SendsTheTaggedRequestAndThenItsRegister) {
     EXPECT_EQ(box_.requests(), expected);
     EXPECT_TRUE(ignored().empty());
     EXPECT_EQ(status(), QString::fromLatin1(c.success));
-    EXPECT_EQ(window_->epState[c.epByte], c.registerWrite ? 1 : 0);
+    EXPECT_EQ(window_->state().epState()[c.epByte], c.registerWrite ? 1 : 0);
 }
 
 TEST_P(SenderTest, AFailedSendSaysSoAndWritesTheRegisterOnlyWhereItAlwaysDoes) {
@@ -159,7 +159,7 @@ TEST_P(SenderTest, AFailedSendSaysSoAndWritesTheRegisterOnlyWhereItAlwaysDoes) {
     }
     EXPECT_EQ(box_.requests(), expected);
     EXPECT_EQ(status(), QString::fromLatin1(c.failure));
-    EXPECT_EQ(window_->epState[c.epByte], c.writesAfterFailure ? 1 : 0);
+    EXPECT_EQ(window_->state().epState()[c.epByte], c.writesAfterFailure ? 1 : 0);
 }
 
 TEST_P(SenderTest, AMalformedListIsRefusedWithWhatIsWrongAndNothingIsSent) {
@@ -167,14 +167,14 @@ TEST_P(SenderTest, AMalformedListIsRefusedWithWhatIsWrongAndNothingIsSent) {
     window_->findChild<QTextEdit*>(QString::fromLatin1(c.editor))
         ->setPlainText(QStringLiteral("50:04:7"));
     box_.clearTrace();
-    window_->epState.fill(0);
+    window_->state().setEpState({});
     c.send(*window_);
     EXPECT_TRUE(box_.requests().empty());
     EXPECT_TRUE(status().endsWith(QStringLiteral(": value 3 is not two hexadecimal digits")))
         << status().toStdString();
     EXPECT_TRUE(status().startsWith(QStringLiteral("Error: min 2, max ")))
         << status().toStdString();
-    EXPECT_EQ(window_->epState[c.epByte], 0);
+    EXPECT_EQ(window_->state().epState()[c.epByte], 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(ByteLists, SenderTest, ::testing::ValuesIn(kSenders),
@@ -583,7 +583,7 @@ TEST_F(GuiPacketsTest, EveryScalerWidgetSendsTheWholeBlockOfItsPort) {
 // Before the start-up has read the box the OSD, macro and scaler widgets
 // send nothing and say nothing; the byte-list senders and RS-232 do not wait.
 TEST_F(GuiPacketsTest, OsdMacroAndScalerWaitForTheStartUp) {
-    window_->settingsReady = 0;
+    window_->state().setWritesEnabled(false);
     ui().txtOsdRender->setPlainText(QStringLiteral("X"));
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              ui().pbOsdLoc, ui().pbMaskSend, ui().cbOsdEn, ui().cbOsdMask1, ui().pbCustomOsdLoc,

@@ -393,12 +393,12 @@ TEST_P(SettingTest, SendsItsRegisterAndKeepsTheMirrorByte) {
     c.prepare(*window_);
     box_.clearTrace();
     if (c.epByte) {
-        window_->epState[*c.epByte] = 0xAA;
+        window_->state().setEpByte(*c.epByte, 0xAA);
     }
     c.act(*window_);
     EXPECT_EQ(box_.requests(), c.sent);
     if (c.epByte) {
-        EXPECT_EQ(window_->epState[*c.epByte], c.epValue);
+        EXPECT_EQ(window_->state().epState()[*c.epByte], c.epValue);
     }
     EXPECT_EQ(ui().statusbar->currentMessage(), QString::fromLatin1(c.message));
 }
@@ -406,16 +406,16 @@ TEST_P(SettingTest, SendsItsRegisterAndKeepsTheMirrorByte) {
 TEST_P(SettingTest, BeforeTheStartUpHasFinishedSendsNothing) {
     const SettingCase& c = GetParam();
     c.prepare(*window_);
-    window_->settingsReady = 0;
+    window_->state().setWritesEnabled(false);
     box_.clearTrace();
     if (c.epByte) {
-        window_->epState[*c.epByte] = 0xAA;
+        window_->state().setEpByte(*c.epByte, 0xAA);
     }
     c.act(*window_);
     EXPECT_TRUE(box_.requests().empty());
     if (c.epByte) {
         // A gated slot does nothing at all; the others still keep the byte.
-        EXPECT_EQ(window_->epState[*c.epByte], c.gated ? 0xAA : c.epValue);
+        EXPECT_EQ(window_->state().epState()[*c.epByte], c.gated ? 0xAA : c.epValue);
     }
     EXPECT_EQ(ui().statusbar->currentMessage(), QString::fromLatin1(c.message));
 }
@@ -425,7 +425,7 @@ INSTANTIATE_TEST_SUITE_P(RegisterMap, SettingTest, ::testing::ValuesIn(settingCa
 
 TEST_F(GuiSettingsTest, AudioChoiceThatIsAlreadyTheBoxsSendsNothing) {
     ui().cb51->click();
-    ASSERT_EQ(window_->epState[14], 2);
+    ASSERT_EQ(window_->state().epState()[14], 2);
     box_.clearTrace();
     ui().cb51->click();
     EXPECT_TRUE(box_.requests().empty());
@@ -435,17 +435,17 @@ TEST_F(GuiSettingsTest, NoHdcpChoiceSendsNothing) {
     ui().buttonGroup_4->setExclusive(false);
     ui().hdcp14->setChecked(false);
     ui().hdcp22->setChecked(false);
-    window_->epState[4] = 0xAA;
+    window_->state().setEpByte(4, 0xAA);
     QMetaObject::invokeMethod(window_.get(), "SetHDCP_Version");
     EXPECT_TRUE(box_.requests().empty());
-    EXPECT_EQ(window_->epState[4], 0xAA);
+    EXPECT_EQ(window_->state().epState()[4], 0xAA);
 }
 
 TEST_F(GuiSettingsTest, FailedWriteStillKeepsTheChoiceInTheMirror) {
     ui().cbAutoScaleNoUpscale->setChecked(false);  // connected through clicked(): sends nothing
     box_.server().command("fault echo");
     ui().cbAutoScaleNoUpscale->click();
-    EXPECT_EQ(window_->epState[46], 1);
+    EXPECT_EQ(window_->state().epState()[46], 1);
     EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("Error Writing values"));
 }
 
@@ -494,8 +494,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(GuiSettingsTest, EpStateBlockSendsTheFirst40Bytes) {
-    for (std::size_t i = 0; i < window_->epState.size(); ++i) {
-        window_->epState[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < window_->state().epState().size(); ++i) {
+        window_->state().setEpByte(i, static_cast<std::uint8_t>(i));
     }
     QMetaObject::invokeMethod(window_.get(), "SetEPState");
     Bytes expected = {0x10, 0x28, 0xE2};

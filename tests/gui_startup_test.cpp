@@ -302,7 +302,7 @@ TEST_F(GuiStartupTest, ShowsTheEdidOfInputPort0) {
         box_.server().withBox([](emu::Box& box) { return box.presentedEdid(0); });
     start();
     const std::string expected = edid::hexText(presented);
-    EXPECT_EQ(window_->edidHexText, expected);
+    EXPECT_EQ(window_->state().edidHexText(), expected);
     EXPECT_EQ(ui().EDIDtext->toPlainText(), QString::fromStdString(expected));
     EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("RX EDID values read."));
     EXPECT_FALSE(window_->statusProgressBar()->isVisibleTo(window_.get()));
@@ -313,8 +313,8 @@ TEST_F(GuiStartupTest, EndsWithTheLinkOpenTheTimerRunningAndSettingsReady) {
     start();
     EXPECT_TRUE(window_->link().isOpen());
     EXPECT_TRUE(window_->isStatusTimerRunning());
-    EXPECT_EQ(window_->settingsReady, 1);
-    EXPECT_EQ(window_->pcbRevision, 4);
+    EXPECT_TRUE(window_->state().writesEnabled());
+    EXPECT_EQ(window_->state().pcbRevision(), 4);
     EXPECT_TRUE(ui().CECtext->isEnabled());
     // The last message is the EDID read's; nothing went wrong before it.
     EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("RX EDID values read."));
@@ -675,7 +675,7 @@ TEST_P(GuiFailedReadTest, ShowsEmptyValuesAndGoesOn) {
     EXPECT_EQ(statusBeforeEdidRead_, QStringLiteral("..."));
     EXPECT_EQ(ui().statusbar->currentMessage(), QStringLiteral("RX EDID values read."));
     EXPECT_TRUE(dialogs_.shown.empty());
-    EXPECT_EQ(window_->settingsReady, 1);
+    EXPECT_TRUE(window_->state().writesEnabled());
     GetParam().check(ui(), *window_);
 }
 
@@ -727,7 +727,7 @@ const FailedReadCase kFailedReadCases[] = {
      {0x11, 0x02, 0xB9},
      emu::Fault::kWrongEcho,
      [](Ui::MainWindow& ui, MainWindow& window) {
-         EXPECT_EQ(window.pcbRevision, 0);
+         EXPECT_EQ(window.state().pcbRevision(), 0);
          EXPECT_EQ(ui.lblFwVer->text(), QStringLiteral("FW: 0.61"));
      }},
 };
@@ -756,7 +756,7 @@ TEST_P(GuiNoBoxTest, SaysSoInTheStatusBarAndLeavesTheFormAsItIs) {
     EXPECT_TRUE(box_.requests().empty());
     EXPECT_FALSE(window_->link().isOpen());
     EXPECT_FALSE(window_->isStatusTimerRunning());
-    EXPECT_EQ(window_->settingsReady, 0);
+    EXPECT_FALSE(window_->state().writesEnabled());
     EXPECT_TRUE(dialogs_.shown.empty());
     for (QComboBox* box : window_->findChildren<QComboBox*>()) {
         EXPECT_EQ(box->count(), 0) << box->objectName().toStdString();
@@ -793,7 +793,7 @@ TEST_F(GuiStartupTest, ABoxThatCannotBeOpenedShowsBothWarningsAndNothingElse) {
     EXPECT_TRUE(box_.requests().empty());
     EXPECT_FALSE(window_->link().isOpen());
     EXPECT_FALSE(window_->isStatusTimerRunning());
-    EXPECT_EQ(window_->settingsReady, 0);
+    EXPECT_FALSE(window_->state().writesEnabled());
     EXPECT_TRUE(ui().statusbar->currentMessage().isEmpty());
     for (QComboBox* box : window_->findChildren<QComboBox*>()) {
         EXPECT_EQ(box->count(), 0) << box->objectName().toStdString();

@@ -454,7 +454,7 @@ TEST_F(GuiStatusTest, FailedPageBeforeTheLastIsShownEmpty) {
 TEST_F(GuiStatusTest, FirstBoardRevisionHasNoAudioLevelControls) {
     control("pcb 0");
     startWindow();
-    EXPECT_EQ(window_->pcbRevision, 0);
+    EXPECT_EQ(window_->state().pcbRevision(), 0);
     EXPECT_FALSE(ui().sbAudioVolume->isEnabled());
     EXPECT_FALSE(ui().sbAudioBass->isEnabled());
     EXPECT_FALSE(ui().sbAudioTreble->isEnabled());

@@ -12,6 +12,7 @@
 
 #include "emulator/Server.h"
 #include "link/BoxCommands.h"
+#include "link/PageReads.h"
 #include "link/UsbLink.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/RecordingLinkUi.h"
@@ -39,7 +40,7 @@ protected:
         ASSERT_TRUE(server->start());
         library = usb::createSocketLibrary({options.socketPath});
         link = std::make_unique<boxlink::UsbLink>(*library, clock, ui);
-        commands = std::make_unique<boxlink::BoxCommands>(*link, ui, settingsReady);
+        commands = std::make_unique<boxlink::BoxCommands>(*link, ui, state);
         std::uint32_t number = 9;
         ASSERT_TRUE(link->findBox(boxlink::BOX_SERIAL, number));
         ASSERT_TRUE(link->openLink(number));
@@ -63,7 +64,7 @@ protected:
     // A clock step of 100 ms keeps a lost answer's 4000 ms window to 40 checks.
     ManualClock clock{100};
     RecordingLinkUi ui;
-    std::uint8_t settingsReady = 1;
+    boxlink::BoxState state{true};  // writes go out
     std::unique_ptr<emu::Server> server;
     std::unique_ptr<usb::Library> library;
     std::unique_ptr<boxlink::UsbLink> link;
@@ -230,6 +231,26 @@ TEST_F(LinkAgainstBox, RegisterWritesReachTheBoxState) {
     boxlink::Answer answer{};
     ASSERT_TRUE(commands->readStatusBlock(answer, 64));
     EXPECT_EQ(answer[2], 4);  // S[0], the input routing
+}
+
+// The start-up reads the macro page 65 beside pages 0..23; a failed read
+// leaves its page empty and is told with its page number.
+TEST_F(LinkAgainstBox, PageReadsReadAnyPageAndTellWhichFailed) {
+    const boxlink::PageRead reads[] = {{0, 27}, {boxlink::kMacroPage, 41}, {12, 64}};
+    ASSERT_NE(server->command("fault echo").find("ok"), std::string::npos);  // the first read only
+    std::vector<std::uint8_t> failed;
+    const boxlink::PageReads got =
+        boxlink::readPages(*commands, reads, [&](std::uint8_t page) { failed.push_back(page); });
+    EXPECT_EQ(failed, std::vector<std::uint8_t>{0});
+    EXPECT_TRUE(got.page(0).empty());
+    ASSERT_EQ(got.page(boxlink::kMacroPage).size(), 41u);
+    EXPECT_EQ(got.page(boxlink::kMacroPage)[0], boxlink::CMD_REGISTER);
+    EXPECT_EQ(got.page(12).size(), 64u);
+    EXPECT_TRUE(got.page(7).empty());  // not read
+    EXPECT_TRUE(got.lastRead);
+    // By page number, pages 0..23.
+    EXPECT_EQ(got.pages()[12].size(), 64u);
+    EXPECT_TRUE(got.pages()[0].empty());
 }
 
 }  // namespace

@@ -343,8 +343,8 @@ protected:
     ManualClock clock{50};
     RecordingLinkUi ui;
     boxlink::UsbLink link{library, clock, ui};
-    std::uint8_t settingsReady = 1;
-    boxlink::BoxCommands commands{link, ui, settingsReady};
+    boxlink::BoxState state{true};  // writes go out
+    boxlink::BoxCommands commands{link, ui, state};
 };
 
 TEST_P(CommandTest, SendsExactlyItsRequestAndAcceptsTheEcho) {
@@ -431,8 +431,8 @@ TEST(CommandGate, RegisterWriteBeforeStartUpSendsNothingAndSucceeds) {
     std::uint32_t number = 0;
     ASSERT_TRUE(link.findBox(boxlink::BOX_SERIAL, number));
     ASSERT_TRUE(link.openLink(number));
-    std::uint8_t settingsReady = 0;
-    boxlink::BoxCommands commands(link, ui, settingsReady);
+    boxlink::BoxState state;  // writes held back
+    boxlink::BoxCommands commands(link, ui, state);
     EXPECT_TRUE(commands.writeRegister(25, 1));
     EXPECT_TRUE(library.writes().empty());
     EXPECT_TRUE(ui.statuses.empty());
@@ -443,8 +443,8 @@ TEST(CommandGate, RevisionWithoutABoxIsZeroAndSaysSo) {
     ManualClock clock;
     RecordingLinkUi ui;
     boxlink::UsbLink link(library, clock, ui);
-    std::uint8_t settingsReady = 1;
-    boxlink::BoxCommands commands(link, ui, settingsReady);
+    boxlink::BoxState state{true};  // writes go out
+    boxlink::BoxCommands commands(link, ui, state);
     EXPECT_EQ(commands.readPcbRevision(), 0);
     EXPECT_EQ(ui.statuses, (std::vector<RecordingLinkUi::Status>{{"...", 2000}}));
     EXPECT_TRUE(library.calls().empty());
