@@ -8,36 +8,25 @@ namespace config {
 
 namespace {
 
-constexpr Word kOnOff[] = {{"on", 1}, {"off", 0}};
-constexpr Word kPriority[] = {{"forced", 1}, {"normal", 0}};
-constexpr Word kCecLa[] = {{"audio", 1}, {"video", 0}};
-constexpr Word kBaudRate[] = {{"9600", 0}, {"19200", 1}, {"57600", 2}, {"115200", 3}};
-constexpr Word kInputPort[] = {{"bot", 1}, {"top", 2}, {"thru", 3}, {"swap", 4}};
-constexpr Word kEncLevel[] = {{"14", 2}, {"22", 3}};
-constexpr Word kScale[] = {{"none", 0}, {"autoscale", 1}, {"custom", 2}};
-constexpr Word kEdidSlide[] = {{"automix", 1}, {"fixed", 2}, {"custom", 3}};
-constexpr Word kEdidMode[] = {
-    {"automix", 1}, {"fixed", 2}, {"custom", 3}, {"copytop", 4}, {"copybot", 5}};
-constexpr Word kEdidAudio[] = {{"stereo", 1}, {"51", 2}, {"71", 3}, {"native", 4}, {"topmax", 5}};
-constexpr Word kEdidHdr[] = {{"none", 0}, {"hdr", 1}, {"hlg", 2}, {"hdrhlg", 3}};
+using namespace boxsettings;  // the words
 
 using K = StateKind;
 
 constexpr StateKey kKeys[] = {
-    {"InputPort", 0, 25, K::Words, 0, kInputPort},
+    {"InputPort", 0, 25, K::Words, 0, kInputPortWords},
     {"AutoSw", 8, 26, K::OnOff},
-    {"AutoSwPrio", 9, 27, K::TwoWords, 0, kPriority},
-    {"BaudRate", 42, 66, K::Words, 0, kBaudRate},
-    {"EncLevel", 4, 30, K::Words, 0, kEncLevel},
-    {"ScaleSlidePosition", 44, 0, K::Words, 0, kScale},
-    {"ScaleCustomModeSel", 2, 28, K::Words, 0, kScale},
-    {"EdidSlidePosition", 3, 0, K::Words, 0, kEdidSlide},
-    {"EdidCustomModeSel", 10, 29, K::Words, 0, kEdidMode},
+    {"AutoSwPrio", 9, 27, K::TwoWords, 0, kPriorityWords},
+    {"BaudRate", 42, 66, K::Words, 0, kBaudRateWords},
+    {"EncLevel", 4, 30, K::Words, 0, kEncLevelWords},
+    {"ScaleSlidePosition", 44, 0, K::Words, 0, kScaleWords},
+    {"ScaleCustomModeSel", 2, 28, K::Words, 0, kScaleWords},
+    {"EdidSlidePosition", 3, 0, K::Words, 0, kEdidSlideWords},
+    {"EdidCustomModeSel", 10, 29, K::Words, 0, kEdidModeWords},
     {"EdidCustomTableTop", 12, 33, K::Decimal},
     {"EdidCustomTableBot", 13, 32, K::Decimal},
     {"EdidAlgo", 11, 31, K::Decimal},
-    {"EdidAudio", 14, 34, K::Words, 0, kEdidAudio},
-    {"EdidHdr", 18, 38, K::Words, 0, kEdidHdr, 0},
+    {"EdidAudio", 14, 34, K::Words, 0, kEdidAudioWords},
+    {"EdidHdr", 18, 38, K::Words, 0, kEdidHdrWords, 0},
     {"EdidBt2020", 15, 35, K::OnOff},
     {"EdidYuvRemove", 16, 36, K::OnOff},
     {"Edid3dRemove", 17, 37, K::OnOff},
@@ -56,16 +45,12 @@ constexpr StateKey kKeys[] = {
     {"LogoLed", 30, 50, K::OnOff},
     {"MacroRep", 39, 59, K::OnOff},
     {"Cec", 36, 56, K::OnOff},
-    {"CecLa", 37, 57, K::TwoWords, 0, kCecLa},
+    {"CecLa", 37, 57, K::TwoWords, 0, kCecLaWords},
     {"CecArcHbr", 43, 67, K::OnOff},
     {"MuteBotAudio", 50, 72, K::OnOff},
 };
 
 }  // namespace
-
-const std::span<const Word> kOnOffWords(kOnOff);
-const std::span<const Word> kBaudRateWords(kBaudRate);
-const std::span<const Word> kInputPortWords(kInputPort);
 
 std::span<const StateKey> stateKeys() {
     return kKeys;
