@@ -284,7 +284,7 @@ TEST_F(GuiConfigTest, ImportOfAnEndlessInputIsRefusedAtItsBound) {
 // there does not make the file unimportable.
 TEST_F(GuiConfigTest, AControlByteInTheStatusSectionImports) {
     importText("# STATUS INFO START\nTX0 Sink: LG\x07TV\x1b[0m\nFW: 0.61\x01\nLogoLed off\n");
-    EXPECT_EQ(writes(), (std::vector<Bytes>{reg(50, 0)}));
+    EXPECT_EQ(writes(), (std::vector<Bytes>{emutest::registerWrite(50, 0)}));
     EXPECT_EQ(messages_.back(), QStringLiteral("Import done"));
 }
 
