@@ -78,20 +78,24 @@ std::optional<long> numberIn(std::string_view text, long low, long high) {
 
 struct PresetKey {
     std::string_view key;
-    std::uint8_t epByte;
     std::uint8_t reg;
     std::span<const std::uint8_t> codes;  // by combo box index
     int Snapshot::*index;
 };
 
 const PresetKey kPresetKeys[] = {
-    {"AutoPreset4k30", 26, 46, boxsettings::kPreset4k30Codes, &Snapshot::preset4k30Index},
-    {"AutoPreset4k60Hdr", 28, 48, boxsettings::kPreset4k60HdrCodes, &Snapshot::preset4k60HdrIndex},
-    {"AutoPreset4k60", 27, 47, boxsettings::kPreset4k60Codes, &Snapshot::preset4k60Index},
+    {"AutoPreset4k30", 46, boxsettings::kPreset4k30Codes, &Snapshot::preset4k30Index},
+    {"AutoPreset4k60Hdr", 48, boxsettings::kPreset4k60HdrCodes, &Snapshot::preset4k60HdrIndex},
+    {"AutoPreset4k60", 47, boxsettings::kPreset4k60Codes, &Snapshot::preset4k60Index},
 };
 
+// The EP state byte of a register, as the register map keeps it.
+std::uint8_t stateByte(const Snapshot& s, std::uint8_t reg) {
+    return s.epState[*boxsettings::registerByte(reg)];
+}
+
 void presetLine(std::string& out, const PresetKey& key, const Snapshot& s) {
-    const std::uint8_t code = s.epState[key.epByte];
+    const std::uint8_t code = stateByte(s, key.reg);
     for (const std::uint8_t c : key.codes) {
         if (c == code) {
             keyLine(out, key.key, boxsettings::presetName(code));
@@ -482,9 +486,9 @@ struct IndexKey {
 };
 
 const IndexKey kIndexKeys[] = {
-    {"EdidCustomTableBot", 32, &Snapshot::edidTableBotIndex, 1},
-    {"EdidCustomTableTop", 33, &Snapshot::edidTableTopIndex, 0},
-    {"EdidAlgo", 31, &Snapshot::edidAlgoIndex, 0},
+    {"EdidCustomTableBot", boxsettings::kRegEdidTablePort0, &Snapshot::edidTableBotIndex, 1},
+    {"EdidCustomTableTop", boxsettings::kRegEdidTablePort1, &Snapshot::edidTableTopIndex, 0},
+    {"EdidAlgo", boxsettings::kRegEdidAlgo, &Snapshot::edidAlgoIndex, 0},
 };
 
 ImportAction importIndexKey(const IndexKey& key, std::string_view value, Snapshot& s) {
@@ -493,7 +497,7 @@ ImportAction importIndexKey(const IndexKey& key, std::string_view value, Snapsho
         return {};
     }
     long v = *number;
-    if (key.reg == 31) {
+    if (key.reg == boxsettings::kRegEdidAlgo) {
         if (v < 0 || v > 4) {
             return {};
         }
@@ -574,11 +578,11 @@ std::string_view scaleModeName(int port, int index) {
 }
 
 void mirrorEdidBoxes(Snapshot& s) {
-    const std::uint8_t hdr = s.epState[18];
-    const std::uint8_t dv = s.epState[19];
-    s.edidBt2020 = s.epState[15] == 1;
-    s.edidYuvRemove = s.epState[16] == 1;
-    s.edid3dRemove = s.epState[17] == 1;
+    const std::uint8_t hdr = stateByte(s, 38);
+    const std::uint8_t dv = stateByte(s, 39);
+    s.edidBt2020 = stateByte(s, 35) == 1;
+    s.edidYuvRemove = stateByte(s, 36) == 1;
+    s.edid3dRemove = stateByte(s, 37) == 1;
     s.edidHdr = hdr == 1 || hdr == 3;
     s.edidHlg = hdr == 2 || hdr == 3;
     s.dvCopy = (dv & 0x01) != 0;

@@ -27,7 +27,7 @@ enum class StateKind : std::uint8_t {
 
 struct StateKey {
     std::string_view key;
-    std::uint8_t epByte;  // S[n]
+    std::uint8_t epByte;  // S[n]: the register map's byte of reg, or a slide switch's
     std::uint8_t reg;     // register the import writes; 0 for none
     StateKind kind;
     std::uint8_t bit = 0;  // Bit: the bit's mask
