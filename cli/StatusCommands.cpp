@@ -11,6 +11,7 @@
 #include "cli/Session.h"
 #include "config/NamedSettings.h"
 #include "link/PageReads.h"
+#include "settings/Words.h"
 #include "status/SettingsMirror.h"
 #include "status/SignalInfo.h"
 
@@ -132,10 +133,9 @@ int statusCommand(Environment& env, const Args& args) {
     }
     const std::string firmware =
         firmwareRead ? boxstatus::textAt(boxstatus::Bytes(page0.data(), 27), 2) : std::string();
-    static constexpr std::string_view kRouting[] = {"PORT 0 [BOT]", "PORT 1 [TOP]", "MATRIX THRU",
-                                                    "MATRIX SWAP"};
-    const std::string routing = inputIndex >= 0 && inputIndex < 4
-                                    ? std::string(kRouting[inputIndex])
+    const auto& captions = boxsettings::kInputCaptions;
+    const std::string routing = inputIndex >= 0 && inputIndex < static_cast<int>(captions.size())
+                                    ? std::string(captions[static_cast<std::size_t>(inputIndex)])
                                     : "unknown (" + std::to_string(status[2]) + ")";
 
     if (args.has("--json")) {

@@ -52,6 +52,13 @@ NamedSetting fromKey(std::string_view key, std::string_view about) {
     return s;
 }
 
+// A setting that the file has no key for (or keeps in a table of its own):
+// S[n] is the register map's byte of the register.
+NamedSetting ofRegister(std::string_view name, std::uint8_t reg, K kind,
+                        std::span<const Word> words, int low, int high, std::string_view about) {
+    return {name, reg, *boxsettings::registerByte(reg), kind, 0, words, low, high, about};
+}
+
 NamedSetting number(NamedSetting s, int low, int high) {
     s.kind = K::Number;
     s.low = low;
@@ -91,10 +98,10 @@ const std::vector<NamedSetting>& table() {
             fromKey("AviDisable", "AVI infoframe off"),
             fromKey("VsiCustom", "send the custom vendor-specific infoframe"),
             fromKey("VsiDisable", "vendor-specific infoframe off"),
-            {"AutoPreset4k30", 46, 26, K::Words, 0, kPreset4k30, 0, 0, "4K30 scaling preset"},
-            {"AutoPreset4k60Hdr", 48, 28, K::Words, 0, kPreset4k60Hdr, 0, 0,
-             "4K60 HDR scaling preset"},
-            {"AutoPreset4k60", 47, 27, K::Words, 0, kPreset4k60, 0, 0, "4K60 scaling preset"},
+            ofRegister("AutoPreset4k30", 46, K::Words, kPreset4k30, 0, 0, "4K30 scaling preset"),
+            ofRegister("AutoPreset4k60Hdr", 48, K::Words, kPreset4k60Hdr, 0, 0,
+                       "4K60 HDR scaling preset"),
+            ofRegister("AutoPreset4k60", 47, K::Words, kPreset4k60, 0, 0, "4K60 scaling preset"),
             fromKey("HtpcMode", "HTPC mode"),
             fromKey("LogoLed", "logo LED"),
             fromKey("MacroRep", "repeat the projector macros"),
@@ -102,11 +109,11 @@ const std::vector<NamedSetting>& table() {
             fromKey("CecLa", "CEC device type"),
             fromKey("CecArcHbr", "ARC allows high-bit-rate audio"),
             fromKey("MuteBotAudio", "mute the audio of the BOT output"),
-            {"AutoScaleNoUpscale", 68, 46, K::OnOff, 0, kOnOffWords, 0, 0,
-             "automatic scaling without upscaling"},
-            {"AudioVolume", 69, 47, K::Signed, 0, {}, -102, 12, "audio volume in dB"},
-            {"AudioBass", 70, 48, K::Signed, 0, {}, -10, 10, "audio bass in dB"},
-            {"AudioTreble", 71, 49, K::Signed, 0, {}, -10, 10, "audio treble in dB"},
+            ofRegister("AutoScaleNoUpscale", 68, K::OnOff, kOnOffWords, 0, 0,
+                       "automatic scaling without upscaling"),
+            ofRegister("AudioVolume", 69, K::Signed, {}, -102, 12, "audio volume in dB"),
+            ofRegister("AudioBass", 70, K::Signed, {}, -10, 10, "audio bass in dB"),
+            ofRegister("AudioTreble", 71, K::Signed, {}, -10, 10, "audio treble in dB"),
         };
         return t;
     }();

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <unordered_map>
+#include <variant>
 #include <vector>
 
 #include "config/StateKeys.h"
@@ -78,20 +80,24 @@ std::optional<long> numberIn(std::string_view text, long low, long high) {
 
 struct PresetKey {
     std::string_view key;
-    std::uint8_t epByte;
     std::uint8_t reg;
     std::span<const std::uint8_t> codes;  // by combo box index
     int Snapshot::*index;
 };
 
 const PresetKey kPresetKeys[] = {
-    {"AutoPreset4k30", 26, 46, boxsettings::kPreset4k30Codes, &Snapshot::preset4k30Index},
-    {"AutoPreset4k60Hdr", 28, 48, boxsettings::kPreset4k60HdrCodes, &Snapshot::preset4k60HdrIndex},
-    {"AutoPreset4k60", 27, 47, boxsettings::kPreset4k60Codes, &Snapshot::preset4k60Index},
+    {"AutoPreset4k30", 46, boxsettings::kPreset4k30Codes, &Snapshot::preset4k30Index},
+    {"AutoPreset4k60Hdr", 48, boxsettings::kPreset4k60HdrCodes, &Snapshot::preset4k60HdrIndex},
+    {"AutoPreset4k60", 47, boxsettings::kPreset4k60Codes, &Snapshot::preset4k60Index},
 };
 
+// The EP state byte of a register, as the register map keeps it.
+std::uint8_t stateByte(const Snapshot& s, std::uint8_t reg) {
+    return s.epState[*boxsettings::registerByte(reg)];
+}
+
 void presetLine(std::string& out, const PresetKey& key, const Snapshot& s) {
-    const std::uint8_t code = s.epState[key.epByte];
+    const std::uint8_t code = stateByte(s, key.reg);
     for (const std::uint8_t c : key.codes) {
         if (c == code) {
             keyLine(out, key.key, boxsettings::presetName(code));
@@ -343,15 +349,6 @@ const std::vector<MacroKey>& macroKeys() {
     return keys;
 }
 
-const MacroKey* findMacroKey(std::string_view key) {
-    for (const MacroKey& k : macroKeys()) {
-        if (k.key == key) {
-            return &k;
-        }
-    }
-    return nullptr;
-}
-
 std::string macroValueText(const MacroKey& key, const packets::Macros& m) {
     switch (key.field) {
         case MacroField::Enable:
@@ -464,14 +461,6 @@ std::string textValue(const std::string& text, std::size_t maxChars) {
 
 // ---- Keys written from the EP state -----------------------------------------
 
-void stateLine(std::string& out, std::string_view key, const Snapshot& s) {
-    if (const StateKey* k = findStateKey(key)) {
-        if (const auto text = stateValueText(*k, s.epState)) {
-            keyLine(out, key, *text);
-        }
-    }
-}
-
 // Keys of the EP state that compare with a widget of the window, not with
 // the EP state byte.
 struct IndexKey {
@@ -479,12 +468,14 @@ struct IndexKey {
     std::uint8_t reg;
     int Snapshot::*index;
     int offset;  // register value = index + offset
+    // The file writes the widget's index rather than the EP state byte.
+    int Snapshot::*shown = nullptr;
 };
 
 const IndexKey kIndexKeys[] = {
-    {"EdidCustomTableBot", 32, &Snapshot::edidTableBotIndex, 1},
-    {"EdidCustomTableTop", 33, &Snapshot::edidTableTopIndex, 0},
-    {"EdidAlgo", 31, &Snapshot::edidAlgoIndex, 0},
+    {"EdidCustomTableBot", boxsettings::kRegEdidTablePort0, &Snapshot::edidTableBotIndex, 1},
+    {"EdidCustomTableTop", boxsettings::kRegEdidTablePort1, &Snapshot::edidTableTopIndex, 0},
+    {"EdidAlgo", boxsettings::kRegEdidAlgo, &Snapshot::edidAlgoIndex, 0, &Snapshot::edidAlgoIndex},
 };
 
 ImportAction importIndexKey(const IndexKey& key, std::string_view value, Snapshot& s) {
@@ -493,7 +484,7 @@ ImportAction importIndexKey(const IndexKey& key, std::string_view value, Snapsho
         return {};
     }
     long v = *number;
-    if (key.reg == 31) {
+    if (key.reg == boxsettings::kRegEdidAlgo) {
         if (v < 0 || v > 4) {
             return {};
         }
@@ -550,6 +541,257 @@ ImportAction importStateKey(const StateKey& key, std::string_view value, Snapsho
     return {ImportAction::WriteRegister, key.reg, *v};
 }
 
+// ---- The key registry --------------------------------------------------------
+
+// The rows of the key families, as the registry holds them.
+struct StateRow {
+    const StateKey* key;
+    const IndexKey* index;  // the keys that compare with a widget's index, else nullptr
+    // The widget whose index the file writes instead of the EP state byte
+    // (as a word of the key's vocabulary, or as a number), or nullptr.
+    int Snapshot::*shown;
+};
+struct OsdNumberRow {
+    const OsdNumberKey* key;
+};
+struct OsdFlagRow {
+    bool packets::OsdParams::*flag;  // sent with the OSD parameters at once
+};
+struct OsdFieldRow {
+    std::size_t n;  // OsdField n + 1
+};
+struct OsdTextNumberRow {
+    const OsdNumberKey* key;
+    std::uint16_t packets::OsdText::*field;
+};
+struct OsdTextFlagRow {
+    bool packets::OsdText::*flag;
+};
+
+using KeyRow =
+    std::variant<StateRow, const PresetKey*, const ScalerKey*, OsdNumberRow, OsdFlagRow,
+                 OsdFieldRow, OsdTextNumberRow, OsdTextFlagRow, const MacroKey*, const TextKey*>;
+
+struct FileKey {
+    std::string name;
+    KeyRow row;
+};
+
+// Each family's line, whether the import applies it, and its import.
+
+void writeKey(std::string& out, std::string_view name, const StateRow& row, const Snapshot& s) {
+    if (row.shown != nullptr) {
+        const int index = s.*row.shown;
+        if (row.key->kind == StateKind::Decimal) {
+            keyLine(out, name, std::to_string(index));
+        } else if (index >= 0 && static_cast<std::size_t>(index) < row.key->words.size()) {
+            keyLine(out, name, row.key->words[static_cast<std::size_t>(index)].text);
+        }
+    } else if (const auto text = stateValueText(*row.key, s.epState)) {
+        keyLine(out, name, *text);
+    }
+}
+bool imported(const StateRow& row) {
+    return row.key->reg != 0;
+}
+ImportAction importKey(const StateRow& row, std::string_view value, Snapshot& s) {
+    return row.index != nullptr ? importIndexKey(*row.index, value, s)
+                                : importStateKey(*row.key, value, s);
+}
+
+void writeKey(std::string& out, std::string_view, const PresetKey* key, const Snapshot& s) {
+    presetLine(out, *key, s);
+}
+ImportAction importKey(const PresetKey* key, std::string_view value, Snapshot& s) {
+    for (std::size_t i = 0; i < key->codes.size(); ++i) {
+        if (boxsettings::presetName(key->codes[i]) == value) {
+            if (s.*key->index == static_cast<int>(i)) {
+                return {};
+            }
+            s.*key->index = static_cast<int>(i);
+            return {ImportAction::WriteRegister, key->reg, key->codes[i]};
+        }
+    }
+    return {};
+}
+
+void writeKey(std::string& out, std::string_view, const ScalerKey* key, const Snapshot& s) {
+    scalerLine(out, *key, s);
+}
+ImportAction importKey(const ScalerKey* key, std::string_view value, Snapshot& s) {
+    return importScaler(*key, value, s);
+}
+
+void writeKey(std::string& out, std::string_view name, const OsdNumberRow& row, const Snapshot& s) {
+    keyLine(out, name, std::to_string(osdNumber(*row.key, s.osd)));
+}
+ImportAction importKey(const OsdNumberRow& row, std::string_view value, Snapshot& s) {
+    const OsdNumberKey& k = *row.key;
+    if (const auto n = osdNumberIn(k, value)) {
+        if (k.word != nullptr) {
+            s.osd.*k.word = static_cast<std::uint16_t>(*n);
+        } else {
+            s.osd.*k.byte = static_cast<std::uint8_t>(*n);
+        }
+    }
+    return {};
+}
+
+void writeKey(std::string& out, std::string_view name, const OsdFlagRow& row, const Snapshot& s) {
+    keyLine(out, name, onOff(s.osd.*row.flag));
+}
+ImportAction importKey(const OsdFlagRow& row, std::string_view value, Snapshot& s) {
+    s.osd.*row.flag = value == "on";
+    return {ImportAction::SendOsdParams};
+}
+
+void writeKey(std::string& out, std::string_view name, const OsdFieldRow& row, const Snapshot& s) {
+    keyLine(out, name, onOff(osdField(s.osd, row.n)));
+}
+ImportAction importKey(const OsdFieldRow& row, std::string_view value, Snapshot& s) {
+    setOsdField(s.osd, row.n, value == "on");
+    return {};
+}
+
+// The custom text is sent when the import changed it.
+template <typename T>
+ImportAction textChange(T& field, T value) {
+    if (field == value) {
+        return {};
+    }
+    field = value;
+    return {ImportAction::SendOsdText};
+}
+
+void writeKey(std::string& out, std::string_view name, const OsdTextNumberRow& row,
+              const Snapshot& s) {
+    keyLine(out, name, std::to_string(s.osdText.*row.field));
+}
+ImportAction importKey(const OsdTextNumberRow& row, std::string_view value, Snapshot& s) {
+    const auto n = osdNumberIn(*row.key, value);
+    if (!n) {
+        return {};
+    }
+    return textChange(s.osdText.*row.field, static_cast<std::uint16_t>(*n));
+}
+
+void writeKey(std::string& out, std::string_view name, const OsdTextFlagRow& row,
+              const Snapshot& s) {
+    keyLine(out, name, onOff(s.osdText.*row.flag));
+}
+ImportAction importKey(const OsdTextFlagRow& row, std::string_view value, Snapshot& s) {
+    return textChange(s.osdText.*row.flag, value == "on");
+}
+
+void writeKey(std::string& out, std::string_view name, const MacroKey* key, const Snapshot& s) {
+    keyLine(out, name, macroValueText(*key, s.macros));
+}
+ImportAction importKey(const MacroKey* key, std::string_view value, Snapshot& s) {
+    importMacro(*key, value, s.macros);
+    // The last macro key sends them all.
+    return key == &macroKeys().back() ? ImportAction{ImportAction::SendMacros} : ImportAction{};
+}
+
+void writeKey(std::string& out, std::string_view name, const TextKey* key, const Snapshot& s) {
+    keyLine(out, name, textValue(s.*key->text, key->maxChars));
+}
+bool imported(const TextKey* key) {
+    return key->imported;
+}
+ImportAction importKey(const TextKey* key, std::string_view value, Snapshot& s) {
+    if (key->imported && value.size() >= key->minChars && value.size() <= key->maxChars) {
+        s.*key->text = std::string(value);
+    }
+    return {};
+}
+
+// Every other family is imported.
+template <typename Row>
+bool imported(const Row&) {
+    return true;
+}
+
+// The settings section's keys in file order: the one list from which the
+// writer, isImportedKey and importLine are derived.
+std::vector<FileKey> makeFileKeys() {
+    std::vector<FileKey> keys;
+    const auto state = [&keys](std::initializer_list<std::string_view> names) {
+        for (const std::string_view name : names) {
+            StateRow row{findStateKey(name), nullptr, nullptr};
+            for (const IndexKey& index : kIndexKeys) {
+                if (index.key == name) {
+                    row.index = &index;
+                    row.shown = index.shown;
+                }
+            }
+            if (name == "InputPort") {
+                row.shown = &Snapshot::inputIndex;  // the routing the window shows
+            }
+            keys.push_back({std::string(name), row});
+        }
+    };
+    state({"InputPort",          "AutoSw",
+           "AutoSwPrio",         "BaudRate",
+           "EncLevel",           "ScaleSlidePosition",
+           "ScaleCustomModeSel", "EdidSlidePosition",
+           "EdidCustomModeSel",  "EdidCustomTableTop",
+           "EdidCustomTableBot", "EdidAlgo",
+           "EdidAudio",          "EdidHdr",
+           "EdidBt2020",         "EdidYuvRemove",
+           "Edid3dRemove",       "EdidDvCopyMetadata",
+           "EdidDvRemove",       "EdidDvLimit300",
+           "HdrCustom",          "HdrDisable",
+           "Hdr10OptionDisable", "HlgOptionDisable",
+           "AviCustom",          "AviDisable",
+           "VsiCustom",          "VsiDisable"});
+    for (const PresetKey& key : kPresetKeys) {
+        keys.push_back({std::string(key.key), &key});
+    }
+    for (const ScalerKey& key : kScalerKeys) {
+        keys.push_back({std::string(key.key), &key});
+    }
+    state({"HtpcMode", "LogoLed"});
+    for (const OsdNumberKey& key : kOsdNumberKeys) {
+        if (key.key == "OsdLocX") {  // between the mask and the position keys
+            keys.push_back({"OsdMask", OsdFlagRow{&packets::OsdParams::mask}});
+        }
+        keys.push_back({std::string(key.key), OsdNumberRow{&key}});
+    }
+    for (std::size_t n = 0; n < 9; ++n) {
+        keys.push_back({"OsdField" + std::to_string(n + 1), OsdFieldRow{n}});
+    }
+    keys.push_back({"Osd", OsdFlagRow{&packets::OsdParams::enabled}});
+    keys.push_back({"OsdCustTextLocX", OsdTextNumberRow{&kOsdTextKeys[0], &packets::OsdText::x}});
+    keys.push_back({"OsdCustTextLocY", OsdTextNumberRow{&kOsdTextKeys[1], &packets::OsdText::y}});
+    keys.push_back({"OsdCustTextNeverFade", OsdTextFlagRow{&packets::OsdText::neverFade}});
+    keys.push_back({"OsdCustTextEnable", OsdTextFlagRow{&packets::OsdText::shown}});
+    for (const MacroKey& key : macroKeys()) {
+        keys.push_back({key.key, &key});
+    }
+    state({"MacroRep", "Cec", "CecLa", "CecArcHbr", "MuteBotAudio"});
+    for (const TextKey& key : kTextKeys) {
+        keys.push_back({std::string(key.key), &key});
+    }
+    return keys;
+}
+
+const std::vector<FileKey>& fileKeys() {
+    static const std::vector<FileKey> keys = makeFileKeys();
+    return keys;
+}
+
+const FileKey* findFileKey(std::string_view name) {
+    static const std::unordered_map<std::string_view, const FileKey*> index = [] {
+        std::unordered_map<std::string_view, const FileKey*> byName;
+        for (const FileKey& key : fileKeys()) {
+            byName.emplace(key.name, &key);
+        }
+        return byName;
+    }();
+    const auto it = index.find(name);
+    return it != index.end() ? it->second : nullptr;
+}
+
 }  // namespace
 
 const std::array<std::string_view, 9> kColourSpaceNames = {
@@ -574,11 +816,11 @@ std::string_view scaleModeName(int port, int index) {
 }
 
 void mirrorEdidBoxes(Snapshot& s) {
-    const std::uint8_t hdr = s.epState[18];
-    const std::uint8_t dv = s.epState[19];
-    s.edidBt2020 = s.epState[15] == 1;
-    s.edidYuvRemove = s.epState[16] == 1;
-    s.edid3dRemove = s.epState[17] == 1;
+    const std::uint8_t hdr = stateByte(s, 38);
+    const std::uint8_t dv = stateByte(s, 39);
+    s.edidBt2020 = stateByte(s, 35) == 1;
+    s.edidYuvRemove = stateByte(s, 36) == 1;
+    s.edid3dRemove = stateByte(s, 37) == 1;
     s.edidHdr = hdr == 1 || hdr == 3;
     s.edidHlg = hdr == 2 || hdr == 3;
     s.dvCopy = (dv & 0x01) != 0;
@@ -598,56 +840,8 @@ std::string settingsSection(const Snapshot& s) {
     line(out, "#");
     line(out, kSeparator);
 
-    if (s.inputIndex >= 0 && s.inputIndex < 4) {
-        keyLine(out, "InputPort", kInputPortWords[static_cast<std::size_t>(s.inputIndex)].text);
-    }
-    for (const std::string_view key :
-         {"AutoSw", "AutoSwPrio", "BaudRate", "EncLevel", "ScaleSlidePosition",
-          "ScaleCustomModeSel", "EdidSlidePosition", "EdidCustomModeSel", "EdidCustomTableTop",
-          "EdidCustomTableBot"}) {
-        stateLine(out, key, s);
-    }
-    keyLine(out, "EdidAlgo", std::to_string(s.edidAlgoIndex));
-    for (const std::string_view key :
-         {"EdidAudio", "EdidHdr", "EdidBt2020", "EdidYuvRemove", "Edid3dRemove",
-          "EdidDvCopyMetadata", "EdidDvRemove", "EdidDvLimit300", "HdrCustom", "HdrDisable",
-          "Hdr10OptionDisable", "HlgOptionDisable", "AviCustom", "AviDisable", "VsiCustom",
-          "VsiDisable"}) {
-        stateLine(out, key, s);
-    }
-    for (const PresetKey& key : kPresetKeys) {
-        presetLine(out, key, s);
-    }
-    for (const ScalerKey& key : kScalerKeys) {
-        scalerLine(out, key, s);
-    }
-    stateLine(out, "HtpcMode", s);
-    stateLine(out, "LogoLed", s);
-
-    const packets::OsdParams& osd = s.osd;
-    for (const OsdNumberKey& key : kOsdNumberKeys) {
-        if (key.key == "OsdLocX") {
-            keyLine(out, "OsdMask", onOff(osd.mask));  // between the mask and the position keys
-        }
-        keyLine(out, key.key, std::to_string(osdNumber(key, osd)));
-    }
-    for (std::size_t n = 0; n < 9; ++n) {
-        keyLine(out, "OsdField" + std::to_string(n + 1), onOff(osdField(osd, n)));
-    }
-    keyLine(out, "Osd", onOff(osd.enabled));
-    keyLine(out, "OsdCustTextLocX", std::to_string(s.osdText.x));
-    keyLine(out, "OsdCustTextLocY", std::to_string(s.osdText.y));
-    keyLine(out, "OsdCustTextNeverFade", onOff(s.osdText.neverFade));
-    keyLine(out, "OsdCustTextEnable", onOff(s.osdText.shown));
-
-    for (const MacroKey& key : macroKeys()) {
-        keyLine(out, key.key, macroValueText(key, s.macros));
-    }
-    for (const std::string_view key : {"MacroRep", "Cec", "CecLa", "CecArcHbr", "MuteBotAudio"}) {
-        stateLine(out, key, s);
-    }
-    for (const TextKey& key : kTextKeys) {
-        keyLine(out, key.key, textValue(s.*key.text, key.maxChars));
+    for (const FileKey& key : fileKeys()) {
+        std::visit([&](const auto& row) { writeKey(out, key.name, row, s); }, key.row);
     }
 
     line(out, "");
@@ -658,131 +852,16 @@ std::string settingsSection(const Snapshot& s) {
 }
 
 bool isImportedKey(std::string_view key) {
-    if (const StateKey* k = findStateKey(key)) {
-        return k->reg != 0;
-    }
-    for (const PresetKey& k : kPresetKeys) {
-        if (k.key == key)
-            return true;
-    }
-    for (const ScalerKey& k : kScalerKeys) {
-        if (k.key == key)
-            return true;
-    }
-    for (const OsdNumberKey& k : kOsdNumberKeys) {
-        if (k.key == key)
-            return true;
-    }
-    for (const TextKey& k : kTextKeys) {
-        if (k.key == key)
-            return k.imported;
-    }
-    if (key == "Osd" || key == "OsdMask" || key == "OsdCustTextEnable" ||
-        key == "OsdCustTextNeverFade" || key == "OsdCustTextLocX" || key == "OsdCustTextLocY") {
-        return true;
-    }
-    for (int n = 1; n <= 9; ++n) {
-        if (key == "OsdField" + std::to_string(n))
-            return true;
-    }
-    return findMacroKey(key) != nullptr;
+    const FileKey* k = findFileKey(key);
+    return k != nullptr && std::visit([](const auto& row) { return imported(row); }, k->row);
 }
 
 ImportAction importLine(const KeyValue& kv, Snapshot& s) {
-    const std::string_view key = kv.key;
-    const std::string_view value = kv.value;
-
-    for (const IndexKey& k : kIndexKeys) {
-        if (k.key == key) {
-            return importIndexKey(k, value, s);
-        }
-    }
-    if (const StateKey* k = findStateKey(key)) {
-        return importStateKey(*k, value, s);
-    }
-    for (const PresetKey& k : kPresetKeys) {
-        if (k.key != key)
-            continue;
-        for (std::size_t i = 0; i < k.codes.size(); ++i) {
-            if (boxsettings::presetName(k.codes[i]) == value) {
-                if (s.*k.index == static_cast<int>(i)) {
-                    return {};
-                }
-                s.*k.index = static_cast<int>(i);
-                return {ImportAction::WriteRegister, k.reg, k.codes[i]};
-            }
-        }
+    const FileKey* k = findFileKey(kv.key);
+    if (k == nullptr) {
         return {};
     }
-    for (const ScalerKey& k : kScalerKeys) {
-        if (k.key == key) {
-            return importScaler(k, value, s);
-        }
-    }
-
-    packets::OsdParams& osd = s.osd;
-    for (const OsdNumberKey& k : kOsdNumberKeys) {
-        if (k.key != key)
-            continue;
-        if (const auto n = osdNumberIn(k, value)) {
-            if (k.word != nullptr) {
-                osd.*k.word = static_cast<std::uint16_t>(*n);
-            } else {
-                osd.*k.byte = static_cast<std::uint8_t>(*n);
-            }
-        }
-        return {};
-    }
-    if (key == "Osd" || key == "OsdMask") {
-        (key == "Osd" ? osd.enabled : osd.mask) = value == "on";
-        return {ImportAction::SendOsdParams};
-    }
-    for (std::size_t n = 0; n < 9; ++n) {
-        if (key == "OsdField" + std::to_string(n + 1)) {
-            setOsdField(osd, n, value == "on");
-            return {};
-        }
-    }
-
-    packets::OsdText& text = s.osdText;
-    const auto textChange = [](auto& field, auto v) {
-        if (field == v) {
-            return ImportAction{};
-        }
-        field = v;
-        return ImportAction{ImportAction::SendOsdText};
-    };
-    if (key == "OsdCustTextEnable") {
-        return textChange(text.shown, value == "on");
-    }
-    if (key == "OsdCustTextNeverFade") {
-        return textChange(text.neverFade, value == "on");
-    }
-    for (const OsdNumberKey& k : kOsdTextKeys) {
-        if (k.key != key)
-            continue;
-        const auto n = osdNumberIn(k, value);
-        if (!n) {
-            return {};
-        }
-        return textChange(&k == kOsdTextKeys ? text.x : text.y, static_cast<std::uint16_t>(*n));
-    }
-
-    for (const TextKey& k : kTextKeys) {
-        if (k.key == key) {
-            if (k.imported && value.size() >= k.minChars && value.size() <= k.maxChars) {
-                s.*k.text = std::string(value);
-            }
-            return {};
-        }
-    }
-
-    if (const MacroKey* k = findMacroKey(key)) {
-        importMacro(*k, value, s.macros);
-        // The last macro key sends them all.
-        return k->key == "JvcMacro38" ? ImportAction{ImportAction::SendMacros} : ImportAction{};
-    }
-    return {};
+    return std::visit([&](const auto& row) { return importKey(row, kv.value, s); }, k->row);
 }
 
 }  // namespace config

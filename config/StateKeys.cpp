@@ -1,5 +1,7 @@
 #include "config/StateKeys.h"
 
+#include "protocol/Protocol.h"
+#include "settings/RegisterMap.h"
 #include "status/PageBytes.h"
 
 #include <array>
@@ -8,64 +10,60 @@ namespace config {
 
 namespace {
 
-constexpr Word kOnOff[] = {{"on", 1}, {"off", 0}};
-constexpr Word kPriority[] = {{"forced", 1}, {"normal", 0}};
-constexpr Word kCecLa[] = {{"audio", 1}, {"video", 0}};
-constexpr Word kBaudRate[] = {{"9600", 0}, {"19200", 1}, {"57600", 2}, {"115200", 3}};
-constexpr Word kInputPort[] = {{"bot", 1}, {"top", 2}, {"thru", 3}, {"swap", 4}};
-constexpr Word kEncLevel[] = {{"14", 2}, {"22", 3}};
-constexpr Word kScale[] = {{"none", 0}, {"autoscale", 1}, {"custom", 2}};
-constexpr Word kEdidSlide[] = {{"automix", 1}, {"fixed", 2}, {"custom", 3}};
-constexpr Word kEdidMode[] = {
-    {"automix", 1}, {"fixed", 2}, {"custom", 3}, {"copytop", 4}, {"copybot", 5}};
-constexpr Word kEdidAudio[] = {{"stereo", 1}, {"51", 2}, {"71", 3}, {"native", 4}, {"topmax", 5}};
-constexpr Word kEdidHdr[] = {{"none", 0}, {"hdr", 1}, {"hlg", 2}, {"hdrhlg", 3}};
+using namespace boxsettings;  // the words
 
 using K = StateKind;
 
-constexpr StateKey kKeys[] = {
-    {"InputPort", 0, 25, K::Words, 0, kInputPort},
-    {"AutoSw", 8, 26, K::OnOff},
-    {"AutoSwPrio", 9, 27, K::TwoWords, 0, kPriority},
-    {"BaudRate", 42, 66, K::Words, 0, kBaudRate},
-    {"EncLevel", 4, 30, K::Words, 0, kEncLevel},
-    {"ScaleSlidePosition", 44, 0, K::Words, 0, kScale},
-    {"ScaleCustomModeSel", 2, 28, K::Words, 0, kScale},
-    {"EdidSlidePosition", 3, 0, K::Words, 0, kEdidSlide},
-    {"EdidCustomModeSel", 10, 29, K::Words, 0, kEdidMode},
-    {"EdidCustomTableTop", 12, 33, K::Decimal},
-    {"EdidCustomTableBot", 13, 32, K::Decimal},
-    {"EdidAlgo", 11, 31, K::Decimal},
-    {"EdidAudio", 14, 34, K::Words, 0, kEdidAudio},
-    {"EdidHdr", 18, 38, K::Words, 0, kEdidHdr, 0},
-    {"EdidBt2020", 15, 35, K::OnOff},
-    {"EdidYuvRemove", 16, 36, K::OnOff},
-    {"Edid3dRemove", 17, 37, K::OnOff},
-    {"EdidDvCopyMetadata", 19, 39, K::Bit, 0x01},
-    {"EdidDvRemove", 19, 39, K::Bit, 0x02},
-    {"EdidDvLimit300", 19, 39, K::Bit, 0x04},
-    {"HdrCustom", 20, 40, K::OnOff},
-    {"HdrDisable", 21, 41, K::OnOff},
-    {"Hdr10OptionDisable", 51, 73, K::Bit, 0x02},
-    {"HlgOptionDisable", 51, 73, K::Bit, 0x01},
-    {"AviCustom", 22, 42, K::OnOff},
-    {"AviDisable", 23, 43, K::OnOff},
-    {"VsiCustom", 24, 44, K::OnOff},
-    {"VsiDisable", 25, 45, K::OnOff},
-    {"HtpcMode", 38, 58, K::OnOff},
-    {"LogoLed", 30, 50, K::OnOff},
-    {"MacroRep", 39, 59, K::OnOff},
-    {"Cec", 36, 56, K::OnOff},
-    {"CecLa", 37, 57, K::TwoWords, 0, kCecLa},
-    {"CecArcHbr", 43, 67, K::OnOff},
-    {"MuteBotAudio", 50, 72, K::OnOff},
+// A key of a register: S[n] is the byte in which the register map keeps it.
+StateKey key(std::string_view name, std::uint8_t reg, StateKind kind, std::uint8_t bit = 0,
+             std::span<const Word> words = {}, std::optional<std::uint8_t> otherWord = {}) {
+    return {name, *boxsettings::registerByte(reg), reg, kind, bit, words, otherWord};
+}
+
+// A slide switch's position: the box's own, not written by an import.
+StateKey slideKey(std::string_view name, std::size_t epByte, std::span<const Word> words) {
+    return {name, static_cast<std::uint8_t>(epByte), 0, StateKind::Words, 0, words};
+}
+
+const StateKey kKeys[] = {
+    key("InputPort", 25, K::Words, 0, kInputPortWords),
+    key("AutoSw", 26, K::OnOff),
+    key("AutoSwPrio", 27, K::TwoWords, 0, kPriorityWords),
+    key("BaudRate", 66, K::Words, 0, kBaudRateWords),
+    key("EncLevel", 30, K::Words, 0, kEncLevelWords),
+    slideKey("ScaleSlidePosition", boxlink::kEpScaleSwitch, kScaleWords),
+    key("ScaleCustomModeSel", 28, K::Words, 0, kScaleWords),
+    slideKey("EdidSlidePosition", boxlink::kEpEdidSwitch, kEdidSlideWords),
+    key("EdidCustomModeSel", 29, K::Words, 0, kEdidModeWords),
+    key("EdidCustomTableTop", 33, K::Decimal),
+    key("EdidCustomTableBot", 32, K::Decimal),
+    key("EdidAlgo", 31, K::Decimal),
+    key("EdidAudio", 34, K::Words, 0, kEdidAudioWords),
+    key("EdidHdr", 38, K::Words, 0, kEdidHdrWords, 0),
+    key("EdidBt2020", 35, K::OnOff),
+    key("EdidYuvRemove", 36, K::OnOff),
+    key("Edid3dRemove", 37, K::OnOff),
+    key("EdidDvCopyMetadata", 39, K::Bit, 0x01),
+    key("EdidDvRemove", 39, K::Bit, 0x02),
+    key("EdidDvLimit300", 39, K::Bit, 0x04),
+    key("HdrCustom", 40, K::OnOff),
+    key("HdrDisable", 41, K::OnOff),
+    key("Hdr10OptionDisable", 73, K::Bit, 0x02),
+    key("HlgOptionDisable", 73, K::Bit, 0x01),
+    key("AviCustom", 42, K::OnOff),
+    key("AviDisable", 43, K::OnOff),
+    key("VsiCustom", 44, K::OnOff),
+    key("VsiDisable", 45, K::OnOff),
+    key("HtpcMode", 58, K::OnOff),
+    key("LogoLed", 50, K::OnOff),
+    key("MacroRep", 59, K::OnOff),
+    key("Cec", 56, K::OnOff),
+    key("CecLa", 57, K::TwoWords, 0, kCecLaWords),
+    key("CecArcHbr", 67, K::OnOff),
+    key("MuteBotAudio", 72, K::OnOff),
 };
 
 }  // namespace
-
-const std::span<const Word> kOnOffWords(kOnOff);
-const std::span<const Word> kBaudRateWords(kBaudRate);
-const std::span<const Word> kInputPortWords(kInputPort);
 
 std::span<const StateKey> stateKeys() {
     return kKeys;

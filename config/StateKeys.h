@@ -10,12 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "settings/Words.h"
+
 namespace config {
 
-struct Word {
-    std::string_view text;
-    std::uint8_t value;
-};
+using boxsettings::Word;
 
 enum class StateKind : std::uint8_t {
     OnOff,     // "on" when the byte is non-zero; importing "on" writes 1, anything else 0
@@ -28,7 +27,7 @@ enum class StateKind : std::uint8_t {
 
 struct StateKey {
     std::string_view key;
-    std::uint8_t epByte;  // S[n]
+    std::uint8_t epByte;  // S[n]: the register map's byte of reg, or a slide switch's
     std::uint8_t reg;     // register the import writes; 0 for none
     StateKind kind;
     std::uint8_t bit = 0;  // Bit: the bit's mask
@@ -52,9 +51,8 @@ std::optional<std::string> stateValueText(const StateKey& key,
 std::optional<std::uint8_t> stateValueFor(const StateKey& key, std::string_view text,
                                           std::span<const std::uint8_t> epState);
 
-// The vocabularies that other keys share.
-extern const std::span<const Word> kOnOffWords;
-extern const std::span<const Word> kBaudRateWords;   // "9600" 0 ... "115200" 3
-extern const std::span<const Word> kInputPortWords;  // "bot" 1 ... "swap" 4
+using boxsettings::kBaudRateWords;   // "9600" 0 ... "115200" 3
+using boxsettings::kInputPortWords;  // "bot" 1 ... "swap" 4
+using boxsettings::kOnOffWords;
 
 }  // namespace config

@@ -35,7 +35,7 @@ constexpr RegisterName kRegisters[] = {
     {56, "CEC"},
     {57, "CEC device type"},
     {58, "HTPC mode"},
-    {59, "macro repeat", false, 39},  // set by a configuration import, not a settings slot
+    {boxsettings::kRegMacroRepeat, "macro repeat"},
     {66, "RS-232 baud rate"},
     {67, "ARC HBR audio"},
     {68, "auto scaling without upscaling"},
@@ -62,15 +62,8 @@ const RegisterName* findRegisterName(std::uint8_t reg) {
 }
 
 std::optional<std::size_t> registerEpByte(std::uint8_t reg) {
-    const boxsettings::RegisterSlot* row = boxsettings::findRegister(reg);
-    if (row != nullptr) {
-        if (const auto byte = row->epByte ? row->epByte : row->reportedIn) {
-            return *byte;
-        }
-    }
-    const RegisterName* info = findRegisterName(reg);
-    if (info != nullptr && info->ownByte >= 0) {
-        return static_cast<std::size_t>(info->ownByte);
+    if (const auto byte = boxsettings::registerByte(reg)) {
+        return *byte;
     }
     return std::nullopt;
 }

@@ -14,8 +14,6 @@ struct RegisterName {
     std::uint8_t reg;
     const char* name;
     bool isSigned = false;  // traced as a signed value
-    // The EP byte of a register that the settings' map does not list; -1 for the others.
-    int ownByte = -1;
 };
 
 // Every register the box keeps in its EP state, ascending.

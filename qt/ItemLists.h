@@ -6,12 +6,14 @@
 #include <span>
 #include <string_view>
 
+#include "settings/Words.h"
+
 namespace gui::items {
 
 using List = std::span<const std::string_view>;
 
-extern const std::array<std::string_view, 4> kInputs;
-extern const std::array<std::string_view, 4> kBaudRates;
+inline constexpr const auto& kInputs = boxsettings::kInputCaptions;
+inline constexpr const auto& kBaudRates = boxsettings::kBaudRateCaptions;
 // Colour spaces; two combo boxes of port 1 take only the first 7.
 extern const std::array<std::string_view, 9> kColourSpaces;
 inline constexpr std::size_t kColourSpacesWithout420 = 7;
@@ -22,7 +24,7 @@ extern const std::array<std::string_view, 4> kPreset4k30;
 extern const std::array<std::string_view, 4> kPreset4k60;
 extern const std::array<std::string_view, 5> kPreset4k60Hdr;
 // The box's EDID tables, for port 0 (cmBEdid).
-extern const std::array<std::string_view, 100> kEdidTables;
+inline constexpr const auto& kEdidTables = boxsettings::kEdidTableNames;
 // The choices of port 1 (cmbEdidTop): follow port 0, then the tables, with
 // tables 8 to 10 named as custom tables.
 extern const std::array<std::string_view, 101> kEdidTablesTop;

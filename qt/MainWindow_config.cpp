@@ -13,6 +13,7 @@
 #include "config/BoxConfig.h"
 #include "config/Settings.h"
 #include "qt/PacketForm.h"
+#include "settings/ScalerWidgets.h"
 #include "ui_VortilanForm.h"
 
 namespace {
@@ -124,16 +125,12 @@ void MainWindow::showConfigSnapshot(const config::Snapshot& s) {
 }
 
 std::vector<QObject*> MainWindow::scalerWidgets() const {
-    return {ui->cb4k60ModePort0,    ui->cmb4k60Port0Cs,       ui->cmb4k60Port0Dc,
-            ui->cb4k30ModePort0,    ui->cmb4k30Port0Cs,       ui->cmb4k30Port0Dc,
-            ui->cb1080p60ModePort0, ui->cmb1080p60Port0Scale, ui->cmb1080p60Port0Cs,
-            ui->cmb1080p60Port0Dc,  ui->cb1080p30ModePort0,   ui->cmb1080p30Port0Scale,
-            ui->cmb1080p30Port0Cs,  ui->cmb1080p30Port0Dc,    ui->cb4k60ModePort1,
-            ui->cmb4k60Port1Scale,  ui->cmb4k60Port1Cs,       ui->cmb4k60Port1Dc,
-            ui->cb4k30ModePort1,    ui->cmb4k30Port1Scale,    ui->cmb4k30Port1Cs,
-            ui->cmb4k30Port1Dc,     ui->cb1080p60ModePort1,   ui->cmb1080p60Port1Cs,
-            ui->cmb1080p60Port1Dc,  ui->cb1080p30ModePort1,   ui->cmb1080p30Port1Cs,
-            ui->cmb1080p30Port1Dc};
+    std::vector<QObject*> widgets;
+    for (const std::string_view name : boxsettings::scalerWidgetNames()) {
+        widgets.push_back(
+            findChild<QObject*>(QLatin1String(name.data(), static_cast<qsizetype>(name.size()))));
+    }
+    return widgets;
 }
 
 bool MainWindow::SaveVortilanEpStateToFile() {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 
+#include "settings/ScalerWidgets.h"
 #include "ui_VortilanForm.h"
 
 namespace gui::packetform {
@@ -59,20 +60,28 @@ struct ScalerWidgets {
     QComboBox* deepColour;
 };
 
+// A widget of the form by name; nullptr for an empty name.
+template <typename Widget>
+Widget* formWidget(const Ui::MainWindow& ui, std::string_view name) {
+    if (name.empty()) {
+        return nullptr;
+    }
+    return ui.centralwidget->findChild<Widget*>(
+        QLatin1String(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+// The widgets of the settings' scaler list.
 std::array<ScalerWidgets, packets::kScalerFormats> scalerWidgets(const Ui::MainWindow& ui,
                                                                  int port) {
-    if (port == 0) {
-        return {{{ui.cb4k60ModePort0, nullptr, ui.cmb4k60Port0Cs, ui.cmb4k60Port0Dc},
-                 {ui.cb4k30ModePort0, nullptr, ui.cmb4k30Port0Cs, ui.cmb4k30Port0Dc},
-                 {ui.cb1080p60ModePort0, ui.cmb1080p60Port0Scale, ui.cmb1080p60Port0Cs,
-                  ui.cmb1080p60Port0Dc},
-                 {ui.cb1080p30ModePort0, ui.cmb1080p30Port0Scale, ui.cmb1080p30Port0Cs,
-                  ui.cmb1080p30Port0Dc}}};
+    std::array<ScalerWidgets, packets::kScalerFormats> widgets{};
+    const auto& names = boxsettings::kScalerWidgets[port == 0 ? 0 : 1];
+    for (std::size_t format = 0; format < widgets.size(); ++format) {
+        const boxsettings::ScalerRowWidgets& row = names[format];
+        widgets[format] = {
+            formWidget<QCheckBox>(ui, row.convert), formWidget<QComboBox>(ui, row.resolution),
+            formWidget<QComboBox>(ui, row.colourSpace), formWidget<QComboBox>(ui, row.deepColour)};
     }
-    return {{{ui.cb4k60ModePort1, ui.cmb4k60Port1Scale, ui.cmb4k60Port1Cs, ui.cmb4k60Port1Dc},
-             {ui.cb4k30ModePort1, ui.cmb4k30Port1Scale, ui.cmb4k30Port1Cs, ui.cmb4k30Port1Dc},
-             {ui.cb1080p60ModePort1, nullptr, ui.cmb1080p60Port1Cs, ui.cmb1080p60Port1Dc},
-             {ui.cb1080p30ModePort1, nullptr, ui.cmb1080p30Port1Cs, ui.cmb1080p30Port1Dc}}};
+    return widgets;
 }
 
 }  // namespace

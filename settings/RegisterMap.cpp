@@ -12,7 +12,7 @@ constexpr std::nullopt_t none = std::nullopt;
 constexpr RegisterSlot kRows[] = {
     {"SetActivePort", 25, none, 0, true, E::IndexPlus1, {"cmbInputSel"}, 4},
     {"SetAutoSwitch", 26, 8, none, false, E::Flag, {"autoSwEn"}},
-    {"setSwPriority", 27, 9, none, false, E::Flag, {"pPrioForce"}},
+    {"setSwPriority", 27, 9, none, false, E::Flag, {"pPrioForce"}, 0, "bPrioNorm"},
     {"setAutoScale", 28, 2, none, false, E::ScaleMode, {"cbAutoScale", "cbCustomScale"}},
     {"SetEDID_Mode",
      kRegEdidMode,
@@ -46,10 +46,10 @@ constexpr RegisterSlot kRows[] = {
     {"setPreset4k30Mode", 46, none, 26, true, E::PresetCode, {"cmbPreset4k30"}},
     {"setPreset4k60Mode", 47, none, 27, true, E::PresetCode, {"cmbPreset4k60"}},
     {"setPreset4k60HdrMode", 48, none, 28, true, E::PresetCode, {"cmbPreset4k60Hdr"}},
-    {"setLogoLed", 50, 30, none, false, E::Flag, {"enableLed"}},
+    {"setLogoLed", 50, 30, none, false, E::Flag, {"enableLed"}, 0, "disableLed"},
     {"setCEC", 56, 36, none, false, E::Flag, {"cbCec"}},
     {"setCecLa", 57, none, 37, true, E::Index, {"cmbLa"}, 2},
-    {"setHtpcMode", 58, 38, none, false, E::Flag, {"cbHtpcEnable"}},
+    {"setHtpcMode", 58, 38, none, false, E::Flag, {"cbHtpcEnable"}, 0, "cbHtpcDisable"},
     {"setHotPlug", 62, none, none, false, E::Always1, {}},
     {"factoryReset",
      63,
@@ -64,7 +64,7 @@ constexpr RegisterSlot kRows[] = {
     {"setAudioVolBassTreb", 69, none, 47, true, E::LowByte, {"sbAudioVolume"}},
     {"setAudioVolBassTreb", 70, none, 48, true, E::LowByte, {"sbAudioBass"}},
     {"setAudioVolBassTreb", 71, none, 49, true, E::LowByte, {"sbAudioTreble"}},
-    {"setMuteAudioBot", 72, 50, none, false, E::Flag, {"cbMuteBotAudioOn"}},
+    {"setMuteAudioBot", 72, 50, none, false, E::Flag, {"cbMuteBotAudioOn"}, 0, "cbMuteBotAudioOff"},
     {"setHdrOptions", 73, 51, none, true, E::Bits, {"cbHlgOptionDisable", "cbHdr10OptionDisable"}},
 };
 
@@ -130,14 +130,6 @@ std::uint8_t firstChecked(std::span<const bool> checked) {
     return it == checked.end() ? 0 : static_cast<std::uint8_t>(it - checked.begin() + 1);
 }
 
-template <std::size_t N>
-std::optional<std::uint8_t> codeAt(const std::array<std::uint8_t, N>& codes, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= N) {
-        return std::nullopt;
-    }
-    return codes[static_cast<std::size_t>(index)];
-}
-
 }  // namespace
 
 const std::array<Preset, 8> kPresets = {{
@@ -171,6 +163,14 @@ const RegisterSlot* findRegister(std::uint8_t reg) {
         }
     }
     return nullptr;
+}
+
+std::optional<std::uint8_t> registerByte(std::uint8_t reg) {
+    if (reg == kRegMacroRepeat) {
+        return 39;
+    }
+    const RegisterSlot* row = findRegister(reg);
+    return row != nullptr ? row->stateByte() : std::nullopt;
 }
 
 std::vector<const RegisterSlot*> slotRows(std::string_view slot) {
@@ -245,17 +245,25 @@ std::optional<std::uint8_t> hdcpCode(bool hdcp14, bool hdcp22) {
     return std::nullopt;
 }
 
-std::optional<std::uint8_t> presetCode(std::uint8_t reg, int index) {
+std::span<const std::uint8_t> presetCodes(std::uint8_t reg) {
     switch (reg) {
         case 46:
-            return codeAt(kPreset4k30Codes, index);
+            return kPreset4k30Codes;
         case 47:
-            return codeAt(kPreset4k60Codes, index);
+            return kPreset4k60Codes;
         case 48:
-            return codeAt(kPreset4k60HdrCodes, index);
+            return kPreset4k60HdrCodes;
         default:
-            return std::nullopt;
+            return {};
     }
+}
+
+std::optional<std::uint8_t> presetCode(std::uint8_t reg, int index) {
+    const std::span<const std::uint8_t> codes = presetCodes(reg);
+    if (index < 0 || static_cast<std::size_t>(index) >= codes.size()) {
+        return std::nullopt;
+    }
+    return codes[static_cast<std::size_t>(index)];
 }
 
 std::string_view presetName(std::uint8_t code) {

@@ -54,8 +54,14 @@ struct RegisterSlot {
     // 0..items-1 sends nothing. 0 means no limit is applied here.
     std::uint8_t items = 0;
 
+    // The radio button that shows the value 0 of a Flag row whose widget is one
+    // of a pair (the status mirror checks one of the two).
+    std::string_view offWidget = {};
+
     // The widgets actually used (the non-empty entries of widgets).
     std::span<const std::string_view> widgetList() const;
+    // The EP state byte that keeps the register's value, stored or reported.
+    std::optional<std::uint8_t> stateByte() const { return epByte ? epByte : reportedIn; }
 };
 
 // One row per register, ascending register number.
@@ -63,6 +69,13 @@ std::span<const RegisterSlot> registerMap();
 
 // The row of a register, or nullptr.
 const RegisterSlot* findRegister(std::uint8_t reg);
+// The EP state byte in which the box keeps a register's value: the map's
+// byte, or for a register that no settings slot writes (the macro repeat,
+// which a configuration import sets) its own. Nothing for an order (hot plug,
+// factory reset) or an unknown register.
+std::optional<std::uint8_t> registerByte(std::uint8_t reg);
+inline constexpr std::uint8_t kRegMacroRepeat = 59;  // S[39], written by a configuration import
+
 // The rows a slot writes, in sending order (for example setAudioVolBassTreb:
 // 69, 70, 71). Empty for an unknown slot name.
 std::vector<const RegisterSlot*> slotRows(std::string_view slot);
@@ -123,6 +136,9 @@ struct Preset {
     std::string_view name;
 };
 extern const std::array<Preset, 8> kPresets;
+// The preset codes by combo box index of register 46, 47 or 48; empty for
+// another register.
+std::span<const std::uint8_t> presetCodes(std::uint8_t reg);
 // The name of a preset code, empty for a code without a preset.
 std::string_view presetName(std::uint8_t code);
 // The preset codes by combo box index of cmbPreset4k30, cmbPreset4k60 and

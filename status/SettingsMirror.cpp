@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "settings/RegisterMap.h"
+#include "settings/ScalerWidgets.h"
 #include "status/Printf.h"
 
 namespace boxstatus {
@@ -51,26 +52,47 @@ private:
     }
 };
 
+using boxsettings::RegisterSlot;
+
+// The register map's row of a register that the mirror shows.
+const RegisterSlot& row(std::uint8_t reg) {
+    return *boxsettings::findRegister(reg);
+}
+
+// The status answer's byte that reports a register (EP state byte n at n + 2).
+std::uint8_t reported(Bytes status, std::uint8_t reg) {
+    return byteAt(status, *boxsettings::registerByte(reg) + 2);
+}
+
 // Scaling widgets.
 constexpr std::string_view kScaleRadios[] = {"cbNoScale", "cbAutoScale", "cbCustomScale"};
-constexpr std::string_view kPresetCombos[] = {"cmbPreset4k30", "cmbPreset4k60", "cmbPreset4k60Hdr"};
-constexpr std::string_view kPortWidgets[] = {
-    "cb4k60ModePort0",      "cb4k30ModePort0",   "cb1080p60ModePort0", "cb1080p30ModePort0",
-    "cb4k60ModePort1",      "cb4k30ModePort1",   "cb1080p60ModePort1", "cb1080p30ModePort1",
-    "cmb4k60Port0Cs",       "cmb4k60Port0Dc",    "cmb4k30Port0Cs",     "cmb4k30Port0Dc",
-    "cmb1080p60Port0Scale", "cmb1080p60Port0Cs", "cmb1080p60Port0Dc",  "cmb1080p30Port0Scale",
-    "cmb1080p30Port0Cs",    "cmb1080p30Port0Dc", "cmb4k60Port1Scale",  "cmb4k60Port1Cs",
-    "cmb4k60Port1Dc",       "cmb4k30Port1Scale", "cmb4k30Port1Cs",     "cmb4k30Port1Dc",
-    "cmb1080p60Port1Cs",    "cmb1080p60Port1Dc", "cmb1080p30Port1Cs",  "cmb1080p30Port1Dc",
-};
-constexpr std::string_view kNoUpscale = "cbAutoScaleNoUpscale";
+constexpr std::uint8_t kPresetRegisters[] = {46, 47, 48};
+constexpr std::uint8_t kNoUpscaleRegister = 68;
+
+// The scaler grids' widgets: every convert box, then the combo boxes.
+constexpr auto kPortWidgets = [] {
+    std::array<std::string_view, boxsettings::kScalerWidgetCount> names{};
+    std::size_t n = 0;
+    for (const auto& port : boxsettings::kScalerWidgets) {
+        for (const boxsettings::ScalerRowWidgets& r : port) {
+            names[n++] = r.convert;
+        }
+    }
+    for (const auto& port : boxsettings::kScalerWidgets) {
+        for (const boxsettings::ScalerRowWidgets& r : port) {
+            for (const std::string_view name : {r.resolution, r.colourSpace, r.deepColour}) {
+                if (!name.empty()) {
+                    names[n++] = name;
+                }
+            }
+        }
+    }
+    return names;
+}();
 
 // EDID widgets.
 constexpr std::string_view kEdidRadios[] = {"automixEDID", "customEDID", "fixedEDID",
                                             "rbCopyTopEDID", "rbCopyBotEDID"};
-// The radio of each EDID mode value 1..5.
-constexpr std::string_view kEdidModeRadios[] = {"automixEDID", "fixedEDID", "customEDID",
-                                                "rbCopyTopEDID", "rbCopyBotEDID"};
 constexpr std::string_view kEdidTableWidgets[] = {"cmBEdid", "cmbEdidTop", "lblEdid0", "lblEdid1"};
 constexpr std::string_view kEdidCombos[] = {"cmBEdid", "cmbEdidTop", "cmbEdidAlgo"};
 constexpr std::string_view kEdidOptions[] = {
@@ -80,62 +102,47 @@ constexpr std::string_view kEdidLabels[] = {"lblEdid0", "lblEdid1"};
 
 constexpr std::string_view kAudioLevelControls[] = {"sbAudioVolume", "sbAudioBass", "sbAudioTreble",
                                                     "pbAudioVolume"};
-// The spin boxes of S[47], S[48], S[49], in this order.
-constexpr std::string_view kAudioLevelSpinBoxes[] = {"sbAudioVolume", "sbAudioBass",
-                                                     "sbAudioTreble"};
+// The registers of the audio volume, bass and treble, and their labels.
+constexpr std::uint8_t kAudioLevelRegisters[] = {69, 70, 71};
+constexpr std::string_view kAudioLevelLabels[] = {"lblAudioVol", "lblAudioBass", "lblAudioTreb"};
 
-// The last step: check boxes and radio pairs, in this order.
+// The combo boxes that show a register's value as their index, in this order.
+constexpr std::uint8_t kComboRegisters[] = {25, 32, 33, 57, 31, 66};
+
+// The last step: check boxes and radio pairs, in this order. The widgets
+// are the register's in the register map.
 enum class Rule {
     Check,  // widgets[0] checked when the byte is 1
-    Pair,   // 1: widgets[0] checked, widgets[1] unchecked; otherwise the reverse
+    Pair,   // 1: widgets[0] checked, the off widget unchecked; otherwise the reverse
     Bits,   // widgets[i] checked when bit i is set
     OneOf,  // 1..n: widgets[byte - 1] checked, the others unchecked; otherwise nothing
     Hdr,    // 0..3 as bits of widgets {cbHdr, cbHlg}, other values as 0
 };
 
 struct MirrorRow {
-    std::uint8_t byte;
+    std::uint8_t reg;
     Rule rule;
-    std::array<std::string_view, 5> widgets;
 };
 
 constexpr MirrorRow kRemaining[] = {
-    {14, Rule::OneOf, {"cb2cForce", "cb51", "cbFull", "cbAudioNative", "cbAudioTop"}},
-    {17, Rule::Check, {"cb3D"}},
-    {19, Rule::Bits, {"cbDv", "cbDvRemove", "cbDvLimit"}},
-    {18, Rule::Hdr, {"cbHdr", "cbHlg"}},
-    {9, Rule::Pair, {"pPrioForce", "bPrioNorm"}},
-    {30, Rule::Pair, {"enableLed", "disableLed"}},
-    {36, Rule::Check, {"cbCec"}},
-    {43, Rule::Check, {"cbArcAllowHbr"}},
-    {16, Rule::Check, {"cbYUV"}},
-    {15, Rule::Check, {"cbBt2020"}},
-    {38, Rule::Pair, {"cbHtpcEnable", "cbHtpcDisable"}},
-    {51, Rule::Bits, {"cbHlgOptionDisable", "cbHdr10OptionDisable"}},
-    {23, Rule::Check, {"cbAviDisable"}},
-    {21, Rule::Check, {"cbHdrDisable"}},
-    {25, Rule::Check, {"cbVsiDisable"}},
-    {22, Rule::Check, {"cbAviCustom"}},
-    {20, Rule::Check, {"cbHdrCustom"}},
-    {24, Rule::Check, {"cbVsiCustom"}},
-    {46, Rule::Check, {kNoUpscale}},
-    {50, Rule::Pair, {"cbMuteBotAudioOn", "cbMuteBotAudioOff"}},
+    {34, Rule::OneOf}, {37, Rule::Check}, {39, Rule::Bits},  {38, Rule::Hdr},   {27, Rule::Pair},
+    {50, Rule::Pair},  {56, Rule::Check}, {67, Rule::Check}, {36, Rule::Check}, {35, Rule::Check},
+    {58, Rule::Pair},  {73, Rule::Bits},  {43, Rule::Check}, {41, Rule::Check}, {45, Rule::Check},
+    {42, Rule::Check}, {40, Rule::Check}, {44, Rule::Check}, {68, Rule::Check}, {72, Rule::Pair},
 };
 
-Names usedWidgets(const MirrorRow& row) {
-    const auto end = std::find(row.widgets.begin(), row.widgets.end(), std::string_view{});
-    return Names(row.widgets.data(), static_cast<std::size_t>(end - row.widgets.begin()));
-}
-
-void applyRow(Plan& plan, const MirrorRow& row, std::uint8_t value) {
-    const Names widgets = usedWidgets(row);
-    switch (row.rule) {
+void applyRow(Plan& plan, const MirrorRow& mirrorRow, std::uint8_t value) {
+    const RegisterSlot& slot = row(mirrorRow.reg);
+    const Names widgets = slot.widgetList();
+    switch (mirrorRow.rule) {
         case Rule::Check:
             plan.checked(widgets[0], value == 1);
             break;
-        case Rule::Pair:
-            plan.choose(widgets, widgets[value == 1 ? 0 : 1]);
+        case Rule::Pair: {
+            const std::string_view pair[] = {widgets[0], slot.offWidget};
+            plan.choose(pair, pair[value == 1 ? 0 : 1]);
             break;
+        }
         case Rule::Bits:
             for (std::size_t bit = 0; bit < widgets.size(); ++bit) {
                 plan.checked(widgets[bit], ((value >> bit) & 1) != 0);
@@ -158,8 +165,7 @@ void applyRow(Plan& plan, const MirrorRow& row, std::uint8_t value) {
 }
 
 // The combo index of a preset code, if the code has one in this combo box.
-template <std::size_t N>
-std::optional<int> presetIndex(const std::array<std::uint8_t, N>& codes, std::uint8_t code) {
+std::optional<int> presetIndex(std::span<const std::uint8_t> codes, std::uint8_t code) {
     const auto it = std::find(codes.begin(), codes.end(), code);
     if (it == codes.end()) {
         return std::nullopt;
@@ -167,34 +173,39 @@ std::optional<int> presetIndex(const std::array<std::uint8_t, N>& codes, std::ui
     return static_cast<int>(it - codes.begin());
 }
 
-template <std::size_t N>
-void preset(Plan& plan, std::string_view combo, const std::array<std::uint8_t, N>& codes,
-            std::uint8_t code) {
-    if (const auto index = presetIndex(codes, code)) {
-        plan.index(combo, *index);
+void preset(Plan& plan, Bytes status, std::uint8_t reg) {
+    if (const auto index = presetIndex(boxsettings::presetCodes(reg), reported(status, reg))) {
+        plan.index(row(reg).widgets[0], *index);
+    }
+}
+
+void presetCombosEnabled(Plan& plan, bool on) {
+    for (const std::uint8_t reg : kPresetRegisters) {
+        plan.enabled(row(reg).widgets[0], on);
     }
 }
 
 void scalingAvailability(Plan& plan, std::uint8_t availability) {
+    const std::string_view noUpscale = row(kNoUpscaleRegister).widgets[0];
     if (availability == 1) {
         plan.enabled(kScaleRadios, true);
-        plan.enabled(kPresetCombos, true);
+        presetCombosEnabled(plan, true);
         plan.enabled(kPortWidgets, true);
-        plan.enabled(kNoUpscale, true);
+        plan.enabled(noUpscale, true);
     } else if (availability == 2) {
         plan.enabled("cbNoScale", false);
         plan.enabled("cbAutoScale", true);
         plan.enabled("cbCustomScale", false);
-        plan.enabled(kPresetCombos, true);
+        presetCombosEnabled(plan, true);
         plan.enabled(kPortWidgets, false);
-        plan.enabled(kNoUpscale, true);
+        plan.enabled(noUpscale, true);
     } else {
         plan.enabled("cbNoScale", true);
         plan.enabled("cbAutoScale", false);
         plan.enabled("cbCustomScale", false);
-        plan.enabled(kPresetCombos, false);
+        presetCombosEnabled(plan, false);
         plan.enabled(kPortWidgets, false);
-        plan.enabled(kNoUpscale, false);
+        plan.enabled(noUpscale, false);
     }
 }
 
@@ -238,7 +249,8 @@ void edidMode(Plan& plan, std::uint8_t switchPosition, std::uint8_t customMode) 
         plan.enabled(kEdidCombos, true);
         plan.enabled(kEdidOptions, true);
         plan.enabled(kEdidLabels, true);
-        plan.choose(kEdidRadios, kEdidModeRadios[customMode - 1]);
+        // The register map lists the radio of each mode value 1..5.
+        plan.choose(kEdidRadios, row(boxsettings::kRegEdidMode).widgets[customMode - 1]);
     }
 }
 
@@ -285,7 +297,11 @@ bool mirrorReadOk(bool statusRead, bool page11Read, bool page12Read, Bytes statu
 }
 
 AudioLevels audioLevels(Bytes status) {
-    return {byteAt(status, 47 + 2), byteAt(status, 48 + 2), byteAt(status, 49 + 2)};
+    AudioLevels levels{};
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        levels[i] = reported(status, kAudioLevelRegisters[i]);
+    }
+    return levels;
 }
 
 void copyEpState(Bytes status, std::span<std::uint8_t> epState) {
@@ -298,44 +314,43 @@ std::vector<WidgetOp> settingsMirror(const MirrorInput& input) {
     const auto s = [&input](std::size_t n) { return byteAt(input.status, n + 2); };
     Plan plan;
 
-    plan.text("lblAudioVol", decibels(s(47)));
-    plan.text("lblAudioBass", decibels(s(48)));
-    plan.text("lblAudioTreb", decibels(s(49)));
+    const AudioLevels levels = audioLevels(input.status);
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        plan.text(kAudioLevelLabels[i], decibels(levels[i]));
+    }
 
-    plan.index("cmbInputSel", s(0) - 1);
-    plan.index("cmBEdid", s(13) - 1);
-    plan.index("cmbEdidTop", s(12));
-    plan.index("cmbLa", s(37));
-    plan.index("cmbEdidAlgo", s(11));
-    plan.index("cmbBaudRate", s(42));
+    for (const std::uint8_t reg : kComboRegisters) {
+        const RegisterSlot& combo = row(reg);
+        const int offset = combo.encoding == boxsettings::Encoding::IndexPlus1 ? 1 : 0;
+        plan.index(combo.widgets[0], reported(input.status, reg) - offset);
+    }
 
     plan.checked("cbOsdEn", byteAt(input.page11, 2) != 0);
     plan.checked("cbOsdMask1", byteAt(input.page11, 3) != 0);
     plan.checked("cbOsdCustomText", byteAt(input.page12, 3) != 0);
 
-    preset(plan, "cmbPreset4k60", boxsettings::kPreset4k60Codes, s(27));
-    preset(plan, "cmbPreset4k60Hdr", boxsettings::kPreset4k60HdrCodes, s(28));
-    preset(plan, "cmbPreset4k30", boxsettings::kPreset4k30Codes, s(26));
+    preset(plan, input.status, 47);
+    preset(plan, input.status, 48);
+    preset(plan, input.status, 46);
 
-    scalingAvailability(plan, s(7));
-    scalingMode(plan, s(44), s(2));
-    edidMode(plan, s(3), s(10));
-    hdcp(plan, s(6), s(4));
-    autoSwitch(plan, s(8));
+    scalingAvailability(plan, s(boxlink::kEpScalerAvail));
+    scalingMode(plan, s(boxlink::kEpScaleSwitch), reported(input.status, 28));
+    edidMode(plan, s(boxlink::kEpEdidSwitch), reported(input.status, boxsettings::kRegEdidMode));
+    hdcp(plan, s(boxlink::kEpHdcpSwitch), reported(input.status, 30));
+    autoSwitch(plan, reported(input.status, 26));
 
     if (input.pcbRevision == 0) {
         plan.enabled(kAudioLevelControls, false);
     }
     // The spin boxes that Send writes from; setValue() sends nothing.
-    const AudioLevels levels = audioLevels(input.status);
     for (std::size_t i = 0; i < levels.size(); ++i) {
         if (!input.lastAudioLevels || (*input.lastAudioLevels)[i] != levels[i]) {
-            plan.value(kAudioLevelSpinBoxes[i], signedByte(levels[i]));
+            plan.value(row(kAudioLevelRegisters[i]).widgets[0], signedByte(levels[i]));
         }
     }
 
-    for (const MirrorRow& row : kRemaining) {
-        applyRow(plan, row, s(row.byte));
+    for (const MirrorRow& mirrorRow : kRemaining) {
+        applyRow(plan, mirrorRow, reported(input.status, mirrorRow.reg));
     }
     return std::move(plan.ops);
 }

@@ -19,6 +19,7 @@
 #include "config/StateKeys.h"
 #include "emulator/Box.h"
 #include "qt/MainWindow.h"
+#include "settings/RegisterMap.h"
 #include "tests/emulator/Requests.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/FileLimits.h"
@@ -427,7 +428,8 @@ TEST(GuiConfigRoundTrip, AnotherBoxInAnotherStateTakesEveryKeyTheFileCarries) {
         const std::uint8_t mask = key.kind == config::StateKind::Bit ? key.bit : 0xFF;
         EXPECT_EQ(epB[key.epByte] & mask, epA[key.epByte] & mask) << key.key;
     }
-    for (const std::size_t n : {26, 27, 28}) {  // the presets
+    for (const int reg : {46, 47, 48}) {  // the presets
+        const std::size_t n = *boxsettings::registerByte(static_cast<std::uint8_t>(reg));
         EXPECT_EQ(epB[n], epA[n]) << "S[" << n << "]";
     }
     for (const int page : {9, 10, 11, emu::kMacroPage}) {
