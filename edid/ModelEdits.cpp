@@ -1182,6 +1182,26 @@ EditResult removeAudio(EdidModel& model, const AudioFormatName& format) {
 
 // --- data blocks ------------------------------------------------------------------------
 
+bool blockStartsEmpty(BlockKind kind) {
+    return std::any_of(kTemplates.begin(), kTemplates.end(),
+                       [kind](const BlockTemplate& t) { return t.kind == kind; });
+}
+
+EditResult addBlock(EdidModel& model, BlockKind kind) {
+    if (model.cta && findBlock(*model.cta, kind) >= 0) {
+        return nothingToDo(boxstatus::printfText("the EDID has a %s block already", kindName(kind)));
+    }
+    if (!blockStartsEmpty(kind)) {
+        return refuse(boxstatus::printfText("a %s block does not start empty: load or type it",
+                                            kindName(kind)));
+    }
+    return editCta(model, true, [&](CtaModel& cta) {
+        EditResult result;
+        blockFor(cta, kind, result);
+        return result;
+    });
+}
+
 EditResult removeBlockAt(EdidModel& model, int index) {
     if (!model.cta || index < 0 || index >= int(model.cta->blocks.size())) {
         return refuse(boxstatus::printfText("there is no data block %d", index + 1));

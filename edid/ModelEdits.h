@@ -134,6 +134,10 @@ EditResult removeAudio(EdidModel& model, const AudioFormatName& format);
 // --- data blocks --------------------------------------------------------------
 
 EditResult removeBlockAt(EdidModel& model, int index);
+// Adds an empty block of the kind (with its mandatory fields), for the kinds
+// that can start empty; a kind already there is a note, not a second block.
+EditResult addBlock(EdidModel& model, BlockKind kind);
+bool blockStartsEmpty(BlockKind kind);
 EditResult removeBlocks(EdidModel& model, const BlockSelector& selector);
 EditResult moveBlock(EdidModel& model, int from, int to);
 // Sets a field of blockFields(); the block is added when missing and grows
