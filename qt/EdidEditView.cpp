@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QComboBox>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
@@ -22,6 +23,7 @@ namespace gui {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kWidgetRole = Qt::UserRole + 2;
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -171,31 +173,16 @@ void EdidEditView::rebuildLater() {
 void EdidEditView::rebuild() {
     dirty_ = false;
     building_ = true;
-    if (!firstBuild_) {
-        expanded_.clear();
-        for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
-            if ((*it)->isExpanded()) {
-                expanded_.insert((*it)->data(0, kPathRole).toString());
-            }
-        }
-    }
-    tree_->setUpdatesEnabled(false);
-    tree_->clear();
     nodes_.clear();
     if (model_) {
         root_ = edid::editTree(*model_);
-        for (const edid::EditNode& node : root_.children) {
-            addNode(tree_->invisibleRootItem(), node, QString());
-        }
+        sync(tree_->invisibleRootItem(), root_.children, QString());
         if (firstBuild_) {
             for (const QStringList& path :
                  {QStringList{QStringLiteral("Base block")}, QStringList{QStringLiteral("Extension")},
                   QStringList{QStringLiteral("Extension"), QStringLiteral("Data blocks")},
                   QStringList{QStringLiteral("Extension"), QStringLiteral("Detailed timings")}}) {
-                building_ = false;
-                QTreeWidgetItem* item = findItem(path);
-                building_ = true;
-                if (item != nullptr) {
+                if (QTreeWidgetItem* item = findItem(path)) {
                     item->setExpanded(true);
                 }
             }
@@ -203,22 +190,20 @@ void EdidEditView::rebuild() {
         }
     } else {
         root_ = {};
+        tree_->clear();
     }
-    // The current item again, or the nearest that is still there.
-    QString path = currentPath_;
-    QTreeWidgetItem* current = nullptr;
-    while (!path.isEmpty() && current == nullptr) {
-        for (QTreeWidgetItemIterator it(tree_); *it && current == nullptr; ++it) {
-            if ((*it)->data(0, kPathRole).toString() == path) {
-                current = *it;
-            }
+    // The current item was removed: the nearest one that is still there.
+    if (tree_->currentItem() == nullptr) {
+        QString path = currentPath_;
+        QTreeWidgetItem* current = nullptr;
+        while (!path.isEmpty() && current == nullptr) {
+            current = itemAt(path);
+            path = path.section(QLatin1Char('/'), 0, -2);
         }
-        path = path.section(QLatin1Char('/'), 0, -2);
+        if (current != nullptr) {
+            tree_->setCurrentItem(current);
+        }
     }
-    if (current != nullptr) {
-        tree_->setCurrentItem(current);
-    }
-    tree_->setUpdatesEnabled(true);
     building_ = false;
 
     if (model_ && model_->cta) {
@@ -240,18 +225,109 @@ void EdidEditView::rebuild() {
     updateActions();
 }
 
-void EdidEditView::addNode(QTreeWidgetItem* parent, const edid::EditNode& node,
-                           const QString& parentPath) {
-    auto* item = new QTreeWidgetItem(parent);
-    const QString label = qs(node.label);
-    const QString path = parentPath.isEmpty() ? label : parentPath + QLatin1Char('/') + label;
-    item->setText(0, label);
-    item->setData(0, kPathRole, path);
-    nodes_.insert(item, &node);
-    if (expanded_.contains(path)) {
-        item->setExpanded(true);
+QTreeWidgetItem* EdidEditView::itemAt(const QString& path) const {
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        if ((*it)->data(0, kPathRole).toString() == path) {
+            return *it;
+        }
     }
-    const QString step = tr("Change %1").arg(label);
+    return nullptr;
+}
+
+// The items of parent made to show nodes: an item of the same label and
+// widget is kept (its widget too, so a spin box keeps its focus), the others
+// are made or dropped. A removal or an insertion touches one item.
+void EdidEditView::sync(QTreeWidgetItem* parent, const std::vector<edid::EditNode>& nodes,
+                        const QString& parentPath) {
+    const auto matches = [](QTreeWidgetItem* item, const edid::EditNode& node) {
+        return item->text(0) == qs(node.label) &&
+               item->data(0, kWidgetRole).toInt() == static_cast<int>(node.widget);
+    };
+    int i = 0;
+    for (const edid::EditNode& node : nodes) {
+        QTreeWidgetItem* item = nullptr;
+        for (int j = i; j < parent->childCount(); ++j) {
+            if (matches(parent->child(j), node)) {
+                for (int k = i; k < j; ++k) {
+                    delete parent->takeChild(i);
+                }
+                item = parent->child(i);
+                break;
+            }
+        }
+        const QString label = qs(node.label);
+        const QString path = parentPath.isEmpty() ? label : parentPath + QLatin1Char('/') + label;
+        if (item == nullptr) {
+            item = new QTreeWidgetItem;
+            item->setText(0, label);
+            item->setData(0, kWidgetRole, static_cast<int>(node.widget));
+            item->setData(0, kPathRole, path);
+            parent->insertChild(i, item);
+            makeWidget(item, node);
+        }
+        nodes_.insert(item, &node);
+        showNode(item, node);
+        sync(item, node.children, path);
+        ++i;
+    }
+    while (parent->childCount() > i) {
+        delete parent->takeChild(i);
+    }
+}
+
+void EdidEditView::makeWidget(QTreeWidgetItem* item, const edid::EditNode& node) {
+    const auto step = [item] { return tr("Change %1").arg(item->text(0)); };
+    switch (node.widget) {
+    case edid::FieldWidget::Label:
+    case edid::FieldWidget::Check:
+        break;
+    case edid::FieldWidget::Spin: {
+        auto* spin = new QSpinBox;
+        spin->setKeyboardTracking(false);
+        connect(spin, &QSpinBox::valueChanged, this, [this, item, step](int value) {
+            if (const edid::EditNode* n = nodeOf(item); n != nullptr && n->set) {
+                const auto set = n->set;
+                run(step(), [&](edid::EdidModel& m) { return set(m, value); });
+            }
+        });
+        tree_->setItemWidget(item, 1, spin);
+        break;
+    }
+    case edid::FieldWidget::Combo: {
+        auto* combo = new QComboBox;
+        connect(combo, &QComboBox::activated, this, [this, item, step](int index) {
+            if (const edid::EditNode* n = nodeOf(item); n != nullptr && n->set) {
+                const auto set = n->set;
+                run(step(), [&](edid::EdidModel& m) { return set(m, index); });
+            }
+        });
+        tree_->setItemWidget(item, 1, combo);
+        break;
+    }
+    case edid::FieldWidget::Text: {
+        auto* edit = new QLineEdit;
+        connect(edit, &QLineEdit::editingFinished, this, [this, item, step, edit] {
+            const edid::EditNode* n = nodeOf(item);
+            const QString text = edit->text();
+            if (n == nullptr || !n->setText || text == qs(n->text)) {
+                return;
+            }
+            const auto set = n->setText;
+            const QByteArray latin = text.toLatin1();
+            run(step(), [&](edid::EdidModel& m) {
+                return set(m, std::string_view(latin.constData(),
+                                               static_cast<std::size_t>(latin.size())));
+            });
+        });
+        tree_->setItemWidget(item, 1, edit);
+        break;
+    }
+    }
+}
+
+void EdidEditView::showNode(QTreeWidgetItem* item, const edid::EditNode& node) {
+    QWidget* widget = tree_->itemWidget(item, 1);
+    const QSignalBlocker blocker(widget);
     switch (node.widget) {
     case edid::FieldWidget::Label:
         item->setText(1, qs(node.value));
@@ -262,56 +338,35 @@ void EdidEditView::addNode(QTreeWidgetItem* parent, const edid::EditNode& node,
         item->setToolTip(1, qs(node.value));
         break;
     case edid::FieldWidget::Spin: {
-        auto* spin = new QSpinBox;
+        auto* spin = static_cast<QSpinBox*>(widget);
         spin->setRange(node.minimum, node.maximum);
         spin->setSingleStep(node.step);
         spin->setSuffix(qs(node.unit));
         spin->setValue(node.current);
-        spin->setKeyboardTracking(false);
         spin->setToolTip(qs(node.value));
-        const auto set = node.set;
-        connect(spin, &QSpinBox::valueChanged, this, [this, step, set](int value) {
-            run(step, [&](edid::EdidModel& m) { return set(m, value); });
-        });
-        tree_->setItemWidget(item, 1, spin);
         break;
     }
     case edid::FieldWidget::Combo: {
-        auto* combo = new QComboBox;
+        auto* combo = static_cast<QComboBox*>(widget);
+        QStringList choices;
         for (const std::string& choice : node.choices) {
-            combo->addItem(qs(choice));
+            choices << qs(choice);
+        }
+        if (combo->count() != choices.size()) {
+            combo->clear();
+            combo->addItems(choices);
         }
         combo->setCurrentIndex(node.current);
         combo->setToolTip(qs(node.value));
-        const auto set = node.set;
-        connect(combo, &QComboBox::activated, this, [this, step, set](int index) {
-            run(step, [&](edid::EdidModel& m) { return set(m, index); });
-        });
-        tree_->setItemWidget(item, 1, combo);
         break;
     }
     case edid::FieldWidget::Text: {
-        auto* edit = new QLineEdit(qs(node.text));
+        auto* edit = static_cast<QLineEdit*>(widget);
         edit->setMaxLength(node.maxLength);
+        edit->setText(qs(node.text));
         edit->setToolTip(qs(node.value));
-        const auto set = node.setText;
-        const QString before = qs(node.text);
-        connect(edit, &QLineEdit::editingFinished, this, [this, step, set, edit, before] {
-            const QString text = edit->text();
-            if (text == before) {
-                return;
-            }
-            const QByteArray latin = text.toLatin1();
-            run(step, [&](edid::EdidModel& m) {
-                return set(m, std::string_view(latin.constData(), static_cast<std::size_t>(latin.size())));
-            });
-        });
-        tree_->setItemWidget(item, 1, edit);
         break;
     }
-    }
-    for (const edid::EditNode& child : node.children) {
-        addNode(item, child, path);
     }
 }
 

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -66,7 +65,11 @@ protected:
 private:
     void rebuild();
     void rebuildLater();
-    void addNode(QTreeWidgetItem* parent, const edid::EditNode& node, const QString& path);
+    void sync(QTreeWidgetItem* parent, const std::vector<edid::EditNode>& nodes,
+              const QString& parentPath);
+    void makeWidget(QTreeWidgetItem* item, const edid::EditNode& node);
+    void showNode(QTreeWidgetItem* item, const edid::EditNode& node);
+    QTreeWidgetItem* itemAt(const QString& path) const;
     void updateActions();
     const edid::EditNode* nodeOf(QTreeWidgetItem* item) const;
     // Runs edit on a copy of the model as the step named step.
@@ -81,7 +84,6 @@ private:
     QString problem_;
     edid::EditNode root_;
     QHash<QTreeWidgetItem*, const edid::EditNode*> nodes_;
-    QSet<QString> expanded_;
     QString currentPath_;
     bool dirty_ = false;
     bool building_ = false;
