@@ -163,12 +163,14 @@ EditNode standard(const DecodedEdid& decoded) {
     return node;
 }
 
-EditNode timingNode(std::string label, const DetailedTiming& timing, int index) {
-    EditNode node = edid::EditNode{};
+EditNode timingNode(std::string label, const DetailedTiming& timing, int index, int count) {
+    EditNode node;
     node.label = std::move(label);
     node.value = describeTiming(timing);
     node.remove = [index](EdidModel& m) { return removeDetailedTiming(m, index); };
     node.move = [index](EdidModel& m, int by) { return moveDetailedTiming(m, index, index + by); };
+    node.canMoveUp = index > 0;
+    node.canMoveDown = index + 1 < count;
     return node;
 }
 
@@ -176,6 +178,7 @@ EditNode descriptors(const EdidModel& model, const DecodedEdid& decoded) {
     EditNode node = group("Descriptors");
     node.add = AddKind::Timing;
     int timing = 0;
+    const int count = int(decoded.detailedTimings.size());
     for (int i = 0; i < kBaseDescriptorCount; ++i) {
         const Descriptor& d = model.base.descriptors[std::size_t(i)];
         const std::string name = printfText("Descriptor %d", i + 1);
@@ -184,7 +187,7 @@ EditNode descriptors(const EdidModel& model, const DecodedEdid& decoded) {
             if (std::size_t(timing) < decoded.detailedTimings.size()) {
                 node.children.push_back(
                     timingNode(name + ": detailed timing",
-                               decoded.detailedTimings[std::size_t(timing)], timing));
+                               decoded.detailedTimings[std::size_t(timing)], timing, count));
             }
             ++timing;
             break;
@@ -243,22 +246,9 @@ constexpr FlagNames kFlagFields[] = {
     {BlockKind::Hdmi, "content-types", hdmiContentTypes},
 };
 
-int fieldValue(const CtaBlock& block, const BlockField& f) {
-    std::uint64_t raw = 0;
-    const int bytes = (f.shift + f.width + 7) / 8;
-    for (int i = 0; i < bytes; ++i) {
-        const std::size_t at = std::size_t(f.at + i);
-        if (at < block.bytes.size()) {
-            raw |= std::uint64_t(block.bytes[at]) << (8 * i);
-        }
-    }
-    const std::uint64_t mask = (std::uint64_t(1) << f.width) - 1;
-    return int((raw >> f.shift) & mask) * f.scale;
-}
-
 EditNode fieldNode(const CtaBlock& block, const BlockField& f) {
     const BlockField* field = &f;
-    const int value = fieldValue(block, f);
+    const int value = blockFieldValue(block, f);
     const auto setter = [field](EdidModel& m, int v) { return setBlockField(m, *field, v); };
     EditNode node;
     if (f.width == 1) {
@@ -321,6 +311,7 @@ std::string audioText(const ShortAudioDescriptor& sad) {
 struct Counters {
     int svd = 0;  // SVD bytes of the video blocks before this one
     int sad = 0;  // short audio descriptors before this one
+    int svdTotal = 0;  // SVD bytes of all video blocks
     std::vector<BlockKind> seen;
 };
 
@@ -338,8 +329,11 @@ void blockChildren(EditNode& node, const CtaBlock& block, const DataBlock* decod
             const std::string name = printfText("VIC %d: ", vic) + vicName(vic);
             EditNode item = regular && vic <= 64
                                 ? check(name, svd.native,
-                                        [vic](EdidModel& m, int on) {
-                                            return setNativeVic(m, on ? vic : 0);
+                                        [vic, native = svd.native](EdidModel& m, int on) {
+                                            // Clearing a VIC that is not native
+                                            // leaves the native one as it is.
+                                            return on || native ? setNativeVic(m, on ? vic : 0)
+                                                                : EditResult{};
                                         })
                                 : label(name, svd.native ? "native" : "");
             item.text = "native";
@@ -349,6 +343,8 @@ void blockChildren(EditNode& node, const CtaBlock& block, const DataBlock* decod
             if (regular) {
                 const int at = count.svd + svd.position;
                 item.move = [vic, at](EdidModel& m, int by) { return moveVic(m, vic, at + by); };
+                item.canMoveUp = at > 0;
+                item.canMoveDown = at + 1 < count.svdTotal;
             }
             node.children.push_back(std::move(item));
         }
@@ -432,12 +428,15 @@ EditNode extension(const EdidModel& model, const DecodedEdid& decoded) {
     EditNode blocks = group("Data blocks");
     blocks.add = AddKind::Block;
     Counters count;
+    count.svdTotal = int(svdBytes(cta).size());
     for (std::size_t i = 0; i < cta.blocks.size(); ++i) {
         const CtaBlock& block = cta.blocks[i];
         const int index = int(i);
         EditNode item = label(block.name(), printfText("%zu bytes", block.bytes.size()));
         item.remove = [index](EdidModel& m) { return removeBlockAt(m, index); };
         item.move = [index](EdidModel& m, int by) { return moveBlock(m, index, index + by); };
+        item.canMoveUp = i > 0;
+        item.canMoveDown = i + 1 < cta.blocks.size();
         const DataBlock* d = decodedCta && i < decodedCta->dataBlocks.size()
                                  ? &decodedCta->dataBlocks[i]
                                  : nullptr;
@@ -453,7 +452,8 @@ EditNode extension(const EdidModel& model, const DecodedEdid& decoded) {
         const std::size_t at = std::size_t(baseTimings) + i;
         if (at < decoded.detailedTimings.size()) {
             timings.children.push_back(timingNode(printfText("Timing %zu", i + 1),
-                                                  decoded.detailedTimings[at], int(at)));
+                                                  decoded.detailedTimings[at], int(at),
+                                                  int(decoded.detailedTimings.size())));
         }
     }
     node.children.push_back(std::move(timings));

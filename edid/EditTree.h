@@ -47,6 +47,8 @@ struct EditNode {
     // or +1 (down).
     std::function<EditResult(EdidModel&)> remove;
     std::function<EditResult(EdidModel&, int)> move;
+    bool canMoveUp = false;  // there is a place before it to move to
+    bool canMoveDown = false;
     AddKind add = AddKind::None;
     std::vector<EditNode> children;
 };

@@ -60,6 +60,9 @@ struct BlockField {
     const char* help;
 };
 std::span<const BlockField> blockFields();
+// The value of a field as the block holds it (0 where the block is too short
+// to hold it), in the unit setBlockField takes.
+int blockFieldValue(const CtaBlock& block, const BlockField& field);
 
 // Short audio descriptor formats by name: format code, and for code 15 the
 // extension type.

@@ -24,6 +24,8 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole + 1;
 constexpr int kWidgetRole = Qt::UserRole + 2;
+// Between the labels of an item's path (labels hold '/', as in cd/m2).
+constexpr QChar kPathSeparator(0x1F);
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -198,7 +200,7 @@ void EdidEditView::rebuild() {
         QTreeWidgetItem* current = nullptr;
         while (!path.isEmpty() && current == nullptr) {
             current = itemAt(path);
-            path = path.section(QLatin1Char('/'), 0, -2);
+            path = path.section(kPathSeparator, 0, -2);
         }
         if (current != nullptr) {
             tree_->setCurrentItem(current);
@@ -256,7 +258,7 @@ void EdidEditView::sync(QTreeWidgetItem* parent, const std::vector<edid::EditNod
             }
         }
         const QString label = qs(node.label);
-        const QString path = parentPath.isEmpty() ? label : parentPath + QLatin1Char('/') + label;
+        const QString path = parentPath.isEmpty() ? label : parentPath + kPathSeparator + label;
         if (item == nullptr) {
             item = new QTreeWidgetItem;
             item->setText(0, label);
@@ -386,10 +388,8 @@ void EdidEditView::updateActions() {
     add_->setEnabled(model_.has_value() && add != edid::AddKind::None);
     add_->setText(addText(add));
     remove_->setEnabled(node != nullptr && static_cast<bool>(node->remove));
-    up_->setEnabled(node != nullptr && static_cast<bool>(node->move) && item->parent() != nullptr &&
-                    item->parent()->indexOfChild(item) > 0);
-    down_->setEnabled(node != nullptr && static_cast<bool>(node->move) && item->parent() != nullptr &&
-                      item->parent()->indexOfChild(item) < item->parent()->childCount() - 1);
+    up_->setEnabled(node != nullptr && static_cast<bool>(node->move) && node->canMoveUp);
+    down_->setEnabled(node != nullptr && static_cast<bool>(node->move) && node->canMoveDown);
 }
 
 void EdidEditView::run(const QString& step,
