@@ -246,6 +246,23 @@ constexpr FlagNames kFlagFields[] = {
     {BlockKind::Hdmi, "content-types", hdmiContentTypes},
 };
 
+// The names of the values of the fields that are one of a few named codes.
+std::vector<std::string> namedValues(const BlockField& f) {
+    const std::string_view name = f.name;
+    std::vector<std::string> names;
+    if (f.kind == BlockKind::HdmiForum && name == "frl-rate") {
+        for (int code = 0; const FrlRate* rate = findFrlRate(code); ++code) {
+            names.push_back(printfText("%d: %s", code, rate->rates));
+        }
+    } else if (f.kind == BlockKind::VideoCapability && (name == "pt" || name == "it" || name == "ce")) {
+        const auto scan = scanBehaviours();
+        for (std::size_t code = 0; code < scan.size(); ++code) {
+            names.push_back(code > 0 ? scan[code] : name == "pt" ? "no data" : "not supported");
+        }
+    }
+    return names;
+}
+
 EditNode fieldNode(const CtaBlock& block, const BlockField& f) {
     const BlockField* field = &f;
     const int value = blockFieldValue(block, f);
@@ -260,6 +277,10 @@ EditNode fieldNode(const CtaBlock& block, const BlockField& f) {
         node.step = f.scale;
     }
     node.value = f.name;
+    if (auto names = namedValues(f); value < int(names.size())) {
+        node.widget = FieldWidget::Combo;
+        node.choices = std::move(names);
+    }
     for (const FlagNames& flags : kFlagFields) {
         if (flags.kind != f.kind || std::string_view(flags.field) != f.name) {
             continue;
