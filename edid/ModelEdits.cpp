@@ -111,8 +111,8 @@ constexpr std::array<BlockTemplate, 9> kTemplates = {{
     {BlockKind::Audio, {0x20}, 1},
     {BlockKind::SpeakerAllocation, {0x80, 0x01, 0x00, 0x00}, 4},
     {BlockKind::Hdmi, {0x60, 0x03, 0x0C, 0x00, 0x10, 0x00}, 6},
-    {BlockKind::HdmiForum, {0x60, 0xD8, 0x5D, 0xC4, 0x01, 0x00, 0x00}, 7},
-    {BlockKind::VideoCapability, {0xE0, 0x00, 0x00}, 3},
+    {BlockKind::HdmiForum, {0x60, 0xD8, 0x5D, 0xC4, 0x01, 0x00, 0x00, 0x00}, 8},
+    {BlockKind::VideoCapability, {0xE0, 0x00, 0x40}, 3},
     {BlockKind::Colorimetry, {0xE0, 0x05, 0x00, 0x00}, 4},
     {BlockKind::HdrStaticMetadata, {0xE0, 0x06, 0x01, 0x01}, 4},
     {BlockKind::Ycbcr420Video, {0xE0, 0x0E}, 2},
@@ -673,6 +673,25 @@ EditResult storeField(CtaModel& cta, const BlockField& f, int value) {
     return {};
 }
 
+}  // namespace
+
+int blockFieldValue(const CtaBlock& block, const BlockField& f) {
+    const auto byte = [&](int at) {
+        return at < int(block.bytes.size()) ? int(block.bytes[std::size_t(at)]) : 0;
+    };
+    if (std::string_view(f.name) == "vrr-max") {
+        return ((byte(9) >> 6) << 8 | byte(10)) * f.scale;
+    }
+    std::uint64_t word = 0;
+    for (int i = 0; i < fieldBytes(f); ++i) {
+        word |= std::uint64_t(byte(f.at + i)) << (8 * i);
+    }
+    const std::uint64_t mask = (std::uint64_t(1) << f.width) - 1;
+    return int((word >> f.shift) & mask) * f.scale;
+}
+
+namespace {
+
 const BlockField* findField(BlockKind kind, std::string_view name) {
     for (const BlockField& f : kBlockFields) {
         if (f.kind == kind && name == f.name) {
@@ -1181,6 +1200,26 @@ EditResult removeAudio(EdidModel& model, const AudioFormatName& format) {
 }
 
 // --- data blocks ------------------------------------------------------------------------
+
+bool blockStartsEmpty(BlockKind kind) {
+    return std::any_of(kTemplates.begin(), kTemplates.end(),
+                       [kind](const BlockTemplate& t) { return t.kind == kind; });
+}
+
+EditResult addBlock(EdidModel& model, BlockKind kind) {
+    if (model.cta && findBlock(*model.cta, kind) >= 0) {
+        return nothingToDo(boxstatus::printfText("the EDID has a %s block already", kindName(kind)));
+    }
+    if (!blockStartsEmpty(kind)) {
+        return refuse(boxstatus::printfText("a %s block does not start empty: load or type it",
+                                            kindName(kind)));
+    }
+    return editCta(model, true, [&](CtaModel& cta) {
+        EditResult result;
+        blockFor(cta, kind, result);
+        return result;
+    });
+}
 
 EditResult removeBlockAt(EdidModel& model, int index) {
     if (!model.cta || index < 0 || index >= int(model.cta->blocks.size())) {

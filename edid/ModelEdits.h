@@ -60,6 +60,9 @@ struct BlockField {
     const char* help;
 };
 std::span<const BlockField> blockFields();
+// The value of a field as the block holds it (0 where the block is too short
+// to hold it), in the unit setBlockField takes.
+int blockFieldValue(const CtaBlock& block, const BlockField& field);
 
 // Short audio descriptor formats by name: format code, and for code 15 the
 // extension type.
@@ -134,6 +137,10 @@ EditResult removeAudio(EdidModel& model, const AudioFormatName& format);
 // --- data blocks --------------------------------------------------------------
 
 EditResult removeBlockAt(EdidModel& model, int index);
+// Adds an empty block of the kind (with its mandatory fields), for the kinds
+// that can start empty; a kind already there is a note, not a second block.
+EditResult addBlock(EdidModel& model, BlockKind kind);
+bool blockStartsEmpty(BlockKind kind);
 EditResult removeBlocks(EdidModel& model, const BlockSelector& selector);
 EditResult moveBlock(EdidModel& model, int from, int to);
 // Sets a field of blockFields(); the block is added when missing and grows

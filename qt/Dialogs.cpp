@@ -1,6 +1,9 @@
 #include "Dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+
+#include "qt/TimingDialog.h"
 
 namespace gui {
 
@@ -37,6 +40,22 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                          const QString& filter) override {
         return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    }
+
+    int chooseItem(QWidget* parent, const QString& title, const QString& label,
+                   const QStringList& items) override {
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+        return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+    }
+
+    std::optional<edid::TimingRequest> timingRequest(QWidget* parent,
+                                                     const edid::TimingRequest& start) override {
+        TimingDialog dialog(start, parent);
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dialog.request();
     }
 };
 

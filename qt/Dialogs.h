@@ -5,7 +5,11 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
+
+#include "edid/EditTree.h"
 
 class QWidget;
 
@@ -31,6 +35,17 @@ public:
                                  const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                  const QString& filter) = 0;
+    // One of items, as its index; -1 when the user cancelled.
+    virtual int chooseItem(QWidget* /*parent*/, const QString& /*title*/,
+                           const QString& /*label*/, const QStringList& /*items*/) {
+        return -1;
+    }
+    // The timing generator (size, rate and method, the resulting timing shown
+    // before it is taken), starting from start; nothing when cancelled.
+    virtual std::optional<edid::TimingRequest> timingRequest(QWidget* /*parent*/,
+                                                             const edid::TimingRequest& /*start*/) {
+        return std::nullopt;
+    }
 };
 
 // Real message boxes and file dialogs.

@@ -68,6 +68,7 @@ MainWindow::MainWindow(std::unique_ptr<usb::Library> ownedLibrary, usb::Library*
 
     edidUndo_ = new gui::EdidUndo(ui->EDIDtext, this);
     edidUndo_->bindActions(ui->actionUndo, ui->actionRedo);
+    setupEditView();
 
     initDevice();
     // What the start-up read shows is where undoing ends.

@@ -43,6 +43,7 @@ namespace edid {
 struct DecodedEdid;
 }
 namespace gui {
+class EdidEditView;
 class EdidUndo;
 }
 
@@ -113,6 +114,8 @@ public:
     // The undo history of the EDID editor: every change of its text is a
     // step; an edit made by the window goes through its apply().
     gui::EdidUndo& edidUndo() { return *edidUndo_; }
+    // The EDIT view of the EDID DATA tab (MainWindow_edit.cpp).
+    gui::EdidEditView& edidEditView() { return *editView_; }
     boxlink::BoxCommands& commands() { return commands_; }
 
     // What the window knows of the box: the EP-state mirror, the PCB
@@ -310,6 +313,11 @@ private:
     void showSignalPictures(const boxlink::PageSpans& pages);
     void showCustomHdrPictures(std::string_view text);
 
+    // The EDIT view (MainWindow_edit.cpp): made and wired once; fed with the
+    // image the HEX view holds, or with why it holds none to edit.
+    void setupEditView();
+    void showEdidEdit(const edid::EdidImage* image, const std::string& problem);
+
     // The text editor of a byte-list sender.
     QTextEdit* editor(const packets::Sender& sender) const;
     // Sends the byte list of a sender's editor and reports the outcome.
@@ -332,6 +340,7 @@ private:
     boxlink::UsbLink link_;
     boxlink::BoxCommands commands_;
     gui::EdidUndo* edidUndo_ = nullptr;
+    gui::EdidEditView* editView_ = nullptr;
 
     int statusTimerId = 0;
     std::uint32_t statusTimerRunning = 0;

@@ -291,22 +291,27 @@ void MainWindow::showEdidDecode() {
     edid::EdidImage image{};
     const edid::ParseResult parsed = parseEdidText(image);
     std::string text;
+    std::string notEditable;  // why the EDIT view has nothing to edit
     std::optional<edid::DecodedEdid> decoded;
     if (const auto whole = longerEdid(parsed)) {
         // More than a box's table holds, decoded whole.
         decoded = edid::decodeEdid(std::span<const std::uint8_t>(*whole));
         text = edid::describeEdid(*decoded);
+        notEditable = edid::boxTableRefusal(whole->size());
     } else if (!parsed.ok()) {
-        text = "Can't decode: " + edid::describeParseError(parsed);
+        notEditable = edid::describeParseError(parsed);
+        text = "Can't decode: " + notEditable;
     } else if (parsed.count > 0 && parsed.count < static_cast<int>(edid::kBlockSize)) {
-        text = "Can't decode: " + std::to_string(parsed.count) +
-               (parsed.count == 1 ? " value" : " values") + ", an EDID has at least 128";
+        notEditable = std::to_string(parsed.count) + (parsed.count == 1 ? " value" : " values") +
+                      ", an EDID has at least 128";
+        text = "Can't decode: " + notEditable;
     } else if (parsed.count > 0) {
         // All 256 bytes, as an upload or a save would take them.
         decoded = edid::decodeEdid(std::span<const std::uint8_t>(image));
         text = edid::describeEdid(*decoded);
     }
     showEdidColour(decoded ? &*decoded : nullptr);
+    showEdidEdit(decoded && notEditable.empty() ? &image : nullptr, notEditable);
     // Keep the place the user scrolled to while the text follows the editor.
     QScrollBar* scroll = ui->txtEdidDecoded->verticalScrollBar();
     const int position = scroll->value();

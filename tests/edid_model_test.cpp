@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "edid/Decode.h"
+#include "edid/EditTree.h"
 #include "edid/Model.h"
 #include "edid/ModelEdits.h"
 #include "edid/Timings.h"
@@ -675,6 +676,174 @@ TEST(EdidTimingGenerator, VicTimingsAgreeWithTheReference) {
     }
     EXPECT_FALSE(edid::vicTiming(0).timing);
     EXPECT_FALSE(edid::vicTiming(250).timing);
+}
+
+// --- the editor's outline ----------------------------------------------------------------
+
+// Every node of the outline, with the path of labels that leads to it.
+void walk(const edid::EditNode& node, const std::string& path,
+          const std::function<void(const edid::EditNode&, const std::string&)>& visit) {
+    for (const edid::EditNode& child : node.children) {
+        const std::string at = path + " > " + child.label;
+        visit(child, at);
+        walk(child, at, visit);
+    }
+}
+
+const edid::EditNode* nodeAt(const edid::EditNode& root, const std::string& path) {
+    const edid::EditNode* found = nullptr;
+    walk(root, "", [&](const edid::EditNode& node, const std::string& at) {
+        if (at == path && found == nullptr) {
+            found = &node;
+        }
+    });
+    return found;
+}
+
+std::vector<std::pair<std::string, Bytes>> tvEdids() {
+    std::vector<std::pair<std::string, Bytes>> edids;
+    for (const auto& entry : std::filesystem::directory_iterator(kEdidDir)) {
+        if (entry.path().extension() == ".bin") {
+            edids.emplace_back(entry.path().stem().string(), readFile(entry.path()));
+        }
+    }
+    return edids;
+}
+
+// A field set to another value shows that value afterwards, and its old value
+// once set back: what a widget shows is what the EDID holds, at the byte, bit
+// and scale its edit writes.
+TEST(EdidEditTree, EveryFieldShowsWhatItsEditWrites) {
+    for (const auto& [name, bytes] : tvEdids()) {
+        const EdidModel m = model(bytes);
+        const Bytes encoded = edid::encodeModel(m);
+        walk(edid::editTree(m), "", [&](const edid::EditNode& node, const std::string& path) {
+            SCOPED_TRACE(name + path);
+            EdidModel copy = m;
+            if (node.setText) {
+                const EditResult result = node.setText(copy, node.text);
+                EXPECT_TRUE(result.ok()) << result.error;
+                EXPECT_EQ(edid::encodeModel(copy), encoded);
+                return;
+            }
+            if (!node.set) {
+                return;
+            }
+            const int other = node.widget == edid::FieldWidget::Check ? 1 - node.current
+                              : node.current + node.step <= node.maximum ? node.current + node.step
+                                                                         : node.current - node.step;
+            if (!node.set(copy, other).ok()) {
+                EXPECT_EQ(edid::encodeModel(copy), encoded) << "a refusal changed the EDID";
+                return;
+            }
+            const edid::EditNode tree = edid::editTree(copy);
+            const edid::EditNode* changed = nodeAt(tree, path);
+            if (changed == nullptr) {
+                return;  // the field gave way to another (no model year: a week)
+            }
+            EXPECT_EQ(changed->current, other);
+            ASSERT_TRUE(changed->set(copy, node.current).ok());
+            const edid::EditNode back = edid::editTree(copy);
+            EXPECT_EQ(nodeAt(back, path)->current, node.current);
+        });
+    }
+}
+
+// Each removal and move the outline offers works on the thing it is shown
+// beside: the outline loses that one item (a base block descriptor becomes a
+// free slot instead), or the EDID is full and nothing changes.
+TEST(EdidEditTree, RemovalsAndMovesTakeTheItemTheyAreShownBeside) {
+    for (const auto& [name, bytes] : tvEdids()) {
+        const EdidModel m = model(bytes);
+        const Bytes encoded = edid::encodeModel(m);
+        const edid::EditNode tree = edid::editTree(m);
+        walk(tree, "", [&](const edid::EditNode& node, const std::string& path) {
+            const std::string parentPath = path.substr(0, path.rfind(" > "));
+            const edid::EditNode* parent = parentPath.empty() ? &tree : nodeAt(tree, parentPath);
+            ASSERT_NE(parent, nullptr);
+            struct Action {
+                const char* what;
+                std::function<EditResult(EdidModel&)> run;
+                std::size_t childrenLost;
+            };
+            std::vector<Action> actions;
+            if (node.remove) {
+                actions.push_back({"remove", node.remove,
+                                   parentPath.ends_with("Descriptors") ? 0U : 1U});
+            }
+            if (node.move && node.canMoveDown) {
+                actions.push_back({"move down", [&](EdidModel& e) { return node.move(e, 1); }, 0});
+            }
+            if (node.move && node.canMoveUp) {
+                actions.push_back({"move up", [&](EdidModel& e) { return node.move(e, -1); }, 0});
+            }
+            for (const Action& action : actions) {
+                SCOPED_TRACE(name + path + ": " + action.what);
+                EdidModel copy = m;
+                const EditResult result = action.run(copy);
+                if (!result.ok()) {
+                    EXPECT_NE(result.error.find("bytes too many"), std::string::npos) << result.error;
+                    EXPECT_EQ(edid::encodeModel(copy), encoded);
+                    continue;
+                }
+                EXPECT_NE(edid::encodeModel(copy), encoded);
+                const edid::EditNode afterTree = edid::editTree(copy);
+                const edid::EditNode* after =
+                    parentPath.empty() ? &afterTree : nodeAt(afterTree, parentPath);
+                ASSERT_NE(after, nullptr);
+                EXPECT_EQ(after->children.size(), parent->children.size() - action.childrenLost);
+            }
+        });
+    }
+}
+
+// Every data block the Add action offers can be added to an EDID that lacks
+// it, and edid-decode reads it without a new conformity failure.
+TEST(EdidEditTree, EveryOfferedDataBlockAddsCleanly) {
+    REQUIRE_EDID_DECODE();
+    const EdidModel tvModel = model(tv("lg-c8-hdmi"));
+    for (const edid::BlockChoice& choice : edid::blockChoices()) {
+        SCOPED_TRACE(choice.text);
+        EdidModel without = tvModel;
+        ASSERT_TRUE(edid::removeBlocks(without, {choice.kind, 0}).ok());
+        EdidModel with = without;
+        const EditResult result = edid::addBlock(with, choice.kind);
+        ASSERT_TRUE(result.ok()) << result.error;
+        EXPECT_TRUE(result.note.empty()) << result.note;
+        const edid::DecodedEdid decoded = edid::decodeEdid(edid::encodeModel(with));
+        const auto& blocks = decoded.extensions.at(0).cta->dataBlocks;
+        EXPECT_TRUE(std::any_of(blocks.begin(), blocks.end(),
+                                [&](const edid::DataBlock& b) { return b.kind == choice.kind; }));
+        const std::set<std::string> before = referenceFailures(edid::encodeModel(without));
+        for (const std::string& failure : referenceFailures(edid::encodeModel(with))) {
+            EXPECT_TRUE(before.count(failure)) << "new failure: " << failure;
+        }
+        EXPECT_EQ(edid::addBlock(with, choice.kind).note.empty(), false);  // a second is a note
+    }
+    EdidModel m = tvModel;
+    ASSERT_TRUE(edid::removeBlocks(m, {edid::BlockKind::DolbyVision, 0}).ok());
+    const Bytes without = edid::encodeModel(m);
+    const EditResult refused = edid::addBlock(m, edid::BlockKind::DolbyVision);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_EQ(edid::encodeModel(m), without);
+}
+
+// The short audio descriptors the Add action makes read as their format.
+TEST(EdidEditTree, DefaultAudioDescriptorsReadAsTheirFormat) {
+    for (const edid::AudioFormatName& format : edid::audioFormatNames()) {
+        SCOPED_TRACE(format.name);
+        EdidModel m = model(tv("lg-c8-hdmi"));
+        ASSERT_TRUE(edid::removeAudio(m, format).ok());
+        ASSERT_TRUE(edid::addAudio(m, edid::defaultAudio(format)).ok());
+        const edid::DecodedEdid decoded = edid::decodeEdid(edid::encodeModel(m));
+        const auto* audio = decoded.find<edid::AudioBlock>(edid::BlockKind::Audio);
+        ASSERT_NE(audio, nullptr);
+        const edid::ShortAudioDescriptor& sad = audio->descriptors.back();
+        EXPECT_EQ(sad.formatCode, format.code);
+        EXPECT_EQ(sad.extensionType, format.code == 15 ? format.extensionType : 0);
+        EXPECT_GT(sad.channels, 0);
+        EXPECT_NE(sad.rates, 0);
+    }
 }
 
 }  // namespace

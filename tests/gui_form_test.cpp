@@ -27,6 +27,7 @@
 
 #include "packets/Senders.h"
 #include "qt/ChromaticityDiagram.h"
+#include "qt/EdidEditView.h"
 #include "qt/ItemLists.h"
 #include "qt/LuminanceBar.h"
 #include "qt/MainWindow.h"
@@ -441,9 +442,11 @@ TEST_F(GuiFormTest, TenTabsInOrderWithTheMacroTabsInside) {
 }
 
 TEST_F(GuiFormTest, EdidDataShowsTheHexEditorOrTheDecodedView) {
-    ASSERT_EQ(ui_.tabEdidView->count(), 2);
+    ASSERT_EQ(ui_.tabEdidView->count(), 3);
     EXPECT_EQ(ui_.tabEdidView->tabText(0), QStringLiteral("HEX"));
     EXPECT_EQ(ui_.tabEdidView->tabText(1), QStringLiteral("DECODED"));
+    EXPECT_EQ(ui_.tabEdidView->tabText(2), QStringLiteral("EDIT"));
+    EXPECT_EQ(ui_.tabEdidView->widget(2), &window_.edidEditView());
     EXPECT_TRUE(ui_.tabEdidView->widget(0)->isAncestorOf(ui_.EDIDtext));
     EXPECT_TRUE(ui_.tabEdidView->widget(1)->isAncestorOf(ui_.txtEdidDecoded));
     EXPECT_EQ(ui_.tabEdidView->currentIndex(), 0);

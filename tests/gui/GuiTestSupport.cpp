@@ -77,6 +77,33 @@ QString ScriptedDialogs::saveFileName(QWidget* parent, const QString& caption, c
     return name;
 }
 
+int ScriptedDialogs::chooseItem(QWidget* parent, const QString& title, const QString& label,
+                                const QStringList& items) {
+    record({Shown::Choice, parent, title, label, {}});
+    if (choices.empty()) {
+        return -1;
+    }
+    const QString wanted = choices.front();
+    choices.pop_front();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (items[i].startsWith(wanted)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+std::optional<edid::TimingRequest> ScriptedDialogs::timingRequest(QWidget* parent,
+                                                                  const edid::TimingRequest&) {
+    record({Shown::Timing, parent, {}, {}, {}});
+    if (timings.empty()) {
+        return std::nullopt;
+    }
+    const edid::TimingRequest request = timings.front();
+    timings.pop_front();
+    return request;
+}
+
 QString plainText(const QString& richText) {
     QTextDocument document;
     document.setHtml(richText);

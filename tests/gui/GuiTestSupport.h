@@ -34,7 +34,7 @@ QApplication& application();
 
 // What a dialog showed, as the seam was asked.
 struct Shown {
-    enum Kind { Warning, Question, About, LinkWarning, OpenFile, SaveFile };
+    enum Kind { Warning, Question, About, LinkWarning, OpenFile, SaveFile, Choice, Timing };
     Kind kind;
     QWidget* parent;
     QString title;  // the caption for file dialogs
@@ -43,7 +43,9 @@ struct Shown {
 };
 
 // Records every dialog and answers at once: questions from `answers` (No when
-// empty), file dialogs from `fileNames` (cancelled when empty). onShow runs
+// empty), file dialogs from `fileNames`, choices with the first item that
+// starts with the front of `choices`, the timing generator from `timings`
+// (each cancelled when empty). onShow runs
 // while the dialog counts as open, as a modal box's nested event loop would.
 class ScriptedDialogs final : public gui::Dialogs {
 public:
@@ -56,10 +58,16 @@ public:
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
                          const QString& filter) override;
+    int chooseItem(QWidget* parent, const QString& title, const QString& label,
+                   const QStringList& items) override;
+    std::optional<edid::TimingRequest> timingRequest(QWidget* parent,
+                                                     const edid::TimingRequest& start) override;
 
     std::vector<Shown> shown;
     std::deque<QMessageBox::StandardButton> answers;
     std::deque<QString> fileNames;
+    std::deque<QString> choices;
+    std::deque<edid::TimingRequest> timings;
     std::function<void(const Shown&)> onShow;
 
 private:
