@@ -27,6 +27,7 @@
 #include "qt/EdidEditView.h"
 #include "qt/EdidUndo.h"
 #include "qt/MainWindow.h"
+#include "tests/gui/EdidWindowFixture.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ManualClock.h"
 #include "ui_VortilanForm.h"
@@ -36,10 +37,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using edid::EdidImage;
 using edid::EdidModel;
-
-QString qtext(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 EdidImage imageOf(const Bytes& bytes) {
     EdidImage image{};
@@ -53,29 +50,18 @@ EdidModel modelOf(const EdidImage& image) {
     return parsed.model ? *parsed.model : EdidModel{};
 }
 
-class GuiEdidEditTest : public ::testing::Test {
-public:
-    static void SetUpTestSuite() { gui_test::application(); }
+using gui_test::latin1;
 
+class GuiEdidEditTest : public gui_test::EdidWindowTest {
+public:
     void SetUp() override {
-        window_ = std::make_unique<MainWindow>(library_, clock_, dialogs_);
-        window_->stopStatusTimer();
+        EdidWindowTest::SetUp();
         window_->show();
         ui().tabWidget->setCurrentWidget(ui().tab);
         ui().tabEdidView->setCurrentWidget(&view());
     }
 
-    Ui::MainWindow& ui() { return *window_->form(); }
     gui::EdidEditView& view() { return window_->edidEditView(); }
-    QUndoStack& stack() { return window_->edidUndo().stack(); }
-    QString editor() { return ui().EDIDtext->toPlainText(); }
-
-    EdidImage sinkEdid(int tx) {
-        return box_.server().withBox([tx](emu::Box& box) { return *box.sink(tx); });
-    }
-    EdidImage table(int n) {
-        return box_.server().withBox([n](emu::Box& box) { return *box.table(n); });
-    }
 
     QTreeWidgetItem* item(const QStringList& path) {
         QTreeWidgetItem* found = view().findItem(path);
@@ -95,18 +81,12 @@ public:
     // bold, DECODED as its text, EDIT as its model.
     void expectViews(const Bytes& bytes, bool hexView = true) {
         const EdidImage image = imageOf(bytes);
-        EXPECT_EQ(editor(), qtext(edid::hexText(image)));
+        EXPECT_EQ(editor(), latin1(edid::hexText(image)));
         if (hexView) {
-            for (const std::size_t i : {std::size_t{126}, std::size_t{127}, std::size_t{255}}) {
-                QTextCursor cursor(ui().EDIDtext->document());
-                cursor.setPosition(static_cast<int>(i / 16 * 48 + i % 16 * 3 + 1));
-                EXPECT_EQ(cursor.charFormat().fontWeight(),
-                          i % 128 == 127 ? QFont::Bold : QFont::Normal)
-                    << i;
-            }
+            expectChecksumWeights({126, 127, 255}, true);
         }
         EXPECT_EQ(ui().txtEdidDecoded->toPlainText(),
-                  qtext(edid::describeEdid(std::span<const std::uint8_t>(image))));
+                  latin1(edid::describeEdid(std::span<const std::uint8_t>(image))));
         view().tree();
         ASSERT_TRUE(view().model().has_value());
         EXPECT_EQ(edid::encodeModel(*view().model()), edid::encodeModel(modelOf(image)));
@@ -124,20 +104,7 @@ public:
         return svds.empty() ? 0 : svds.front() & 0x7F;
     }
 
-    QString loadable(const EdidImage& image) {
-        const QString file = dir_.filePath(QStringLiteral("edid.bin"));
-        QFile out(file);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
-        return file;
-    }
 
-    gui_test::EmulatedBox box_;
-    gui_test::HookedLibrary library_{box_.library()};
-    testing_support::ManualClock clock_{10};
-    gui_test::ScriptedDialogs dialogs_;
-    std::unique_ptr<MainWindow> window_;
-    QTemporaryDir dir_;
     EdidModel tv_;
 };
 
@@ -230,7 +197,7 @@ TEST_F(GuiEdidEditTest, EditThatDoesNotFitIsRefusedAndChangesNothing) {
     const edid::EditResult refusal =
         edid::addDetailedTiming(full, *edid::generateTiming(kQhd120).timing);
     ASSERT_FALSE(refusal.ok());
-    const QString text = QStringLiteral("Can't add Timing 2560x1440p120: ") + qtext(refusal.error);
+    const QString text = QStringLiteral("Can't add Timing 2560x1440p120: ") + latin1(refusal.error);
     EXPECT_NE(refusal.error.find("bytes too many"), std::string::npos);
     ASSERT_FALSE(dialogs_.shown.empty());
     EXPECT_EQ(dialogs_.shown.back().kind, gui_test::Shown::Warning);

@@ -21,6 +21,7 @@
 #include "qt/ChromaticityDiagram.h"
 #include "qt/EdidUndo.h"
 #include "qt/MainWindow.h"
+#include "tests/gui/EdidWindowFixture.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ManualClock.h"
 #include "ui_VortilanForm.h"
@@ -28,28 +29,15 @@
 namespace {
 
 using edid::EdidImage;
+using gui_test::latin1;
 
-QString qtext(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-class GuiEdidUndoTest : public ::testing::Test {
+class GuiEdidUndoTest : public gui_test::EdidWindowTest {
 public:
-    static void SetUpTestSuite() { gui_test::application(); }
-
     void SetUp() override {
-        window_ = std::make_unique<MainWindow>(library_, clock_, dialogs_);
-        window_->stopStatusTimer();
+        EdidWindowTest::SetUp();
         startText_ = editor();
     }
 
-    Ui::MainWindow& ui() { return *window_->form(); }
-    QUndoStack& stack() { return window_->edidUndo().stack(); }
-    QString editor() { return ui().EDIDtext->toPlainText(); }
-
-    EdidImage sinkEdid(int tx) {
-        return box_.server().withBox([tx](emu::Box& box) { return *box.sink(tx); });
-    }
     EdidImage shown() {
         EdidImage image{};
         EXPECT_TRUE(edid::parseEdidText(editor().toStdString(), image).ok());
@@ -70,39 +58,19 @@ public:
         QTest::keyClick(ui().EDIDtext, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     }
 
-    QString loadable(const EdidImage& image) {
-        const QString file = dir_.filePath(QStringLiteral("edid.bin"));
-        QFile out(file);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
-        return file;
-    }
-
     // The editor shows image, as a read shows it (all normal weight) or in
     // the hex view (checksums bold), and the decoded view and the diagram
     // follow it.
     void expectShown(const EdidImage& image, bool hexView) {
-        EXPECT_EQ(editor(), qtext(edid::hexText(image)));
-        for (const std::size_t i : {std::size_t{20}, std::size_t{127}, std::size_t{255}}) {
-            QTextCursor cursor(ui().EDIDtext->document());
-            cursor.setPosition(static_cast<int>(i / 16 * 48 + i % 16 * 3 + 1));
-            EXPECT_EQ(cursor.charFormat().fontWeight(),
-                      hexView && i % 128 == 127 ? QFont::Bold : QFont::Normal)
-                << i;
-        }
+        EXPECT_EQ(editor(), latin1(edid::hexText(image)));
+        expectChecksumWeights({20, 127, 255}, hexView);
         EXPECT_EQ(ui().txtEdidDecoded->toPlainText(),
-                  qtext(edid::describeEdid(std::span<const std::uint8_t>(image))));
+                  latin1(edid::describeEdid(std::span<const std::uint8_t>(image))));
         const edid::BaseBlock base = edid::decodeEdid(image).base;
         ASSERT_TRUE(ui().chartEdid->colourPoints().red.has_value());
         EXPECT_EQ(ui().chartEdid->colourPoints().red->x, base.red.x);
     }
 
-    gui_test::EmulatedBox box_;
-    gui_test::HookedLibrary library_{box_.library()};
-    testing_support::ManualClock clock_{10};
-    gui_test::ScriptedDialogs dialogs_;
-    std::unique_ptr<MainWindow> window_;
-    QTemporaryDir dir_;
     QString startText_;
 };
 
@@ -241,7 +209,7 @@ TEST_F(GuiEdidUndoTest, OnlyChangesOfTheTextAreSteps) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ui().EDIDtext->setPlainText(c.startWithTheTvEdid ? qtext(edid::hexText(sinkEdid(0)))
+        ui().EDIDtext->setPlainText(c.startWithTheTvEdid ? latin1(edid::hexText(sinkEdid(0)))
                                                          : QString());
         window_->edidUndo().reset();
         c.act(*this);
