@@ -174,6 +174,41 @@ EditNode timingNode(std::string label, const DetailedTiming& timing, int index, 
     return node;
 }
 
+// The range limits' figures, each a spin box; a change keeps the others and
+// the descriptor's timing formula data.
+std::vector<EditNode> rangeLimitFields(const EdidModel& model, const RangeLimits& limits) {
+    const bool edid14 = model.base.version == 1 && model.base.revision >= 4;
+    const int maxRate = edid14 ? 510 : 255;
+    struct Figure {
+        const char* label;
+        int RangeLimits::* field;
+        int minimum;
+        int maximum;
+        int step;
+        const char* unit;
+    };
+    const Figure figures[] = {
+        {"Minimum vertical rate", &RangeLimits::minVHz, 1, maxRate, 1, " Hz"},
+        {"Maximum vertical rate", &RangeLimits::maxVHz, 1, maxRate, 1, " Hz"},
+        {"Minimum horizontal rate", &RangeLimits::minHKHz, 1, maxRate, 1, " kHz"},
+        {"Maximum horizontal rate", &RangeLimits::maxHKHz, 1, maxRate, 1, " kHz"},
+        {"Maximum pixel clock", &RangeLimits::maxPixelClockMHz, 10, 2550, 10, " MHz"},
+    };
+    std::vector<EditNode> nodes;
+    for (const Figure& f : figures) {
+        EditNode node = spin(f.label, f.minimum, f.maximum, limits.*(f.field), f.unit,
+                             [limits, field = f.field](EdidModel& m, int value) {
+                                 RangeLimits changed = limits;
+                                 changed.*field = value;
+                                 changed.support = -1;
+                                 return setRangeLimits(m, changed);
+                             });
+        node.step = f.step;
+        nodes.push_back(std::move(node));
+    }
+    return nodes;
+}
+
 EditNode descriptors(const EdidModel& model, const DecodedEdid& decoded) {
     EditNode node = group("Descriptors");
     node.add = AddKind::Timing;
@@ -207,6 +242,9 @@ EditNode descriptors(const EdidModel& model, const DecodedEdid& decoded) {
                                           r->minHKHz, r->maxHKHz, r->maxPixelClockMHz);
             }
             limits.remove = [](EdidModel& m) { return removeRangeLimits(m); };
+            if (const auto& r = decoded.base.rangeLimits) {
+                limits.children = rangeLimitFields(model, *r);
+            }
             node.children.push_back(std::move(limits));
             break;
         }
