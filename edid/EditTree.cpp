@@ -163,6 +163,66 @@ EditNode standard(const DecodedEdid& decoded) {
     return node;
 }
 
+// A detailed timing's figures and flags; a change keeps the rest of the
+// timing, and a timing that no longer encodes is refused.
+std::vector<EditNode> timingFields(const DetailedTiming& timing, int index) {
+    struct Figure {
+        const char* label;
+        int DetailedTiming::* field;
+        int maximum;
+        const char* unit;
+    };
+    static const Figure figures[] = {
+        {"Horizontal active", &DetailedTiming::hActive, 4095, " pixels"},
+        {"Horizontal blanking", &DetailedTiming::hBlank, 4095, " pixels"},
+        {"Horizontal front porch", &DetailedTiming::hFront, 1023, " pixels"},
+        {"Horizontal sync", &DetailedTiming::hSync, 1023, " pixels"},
+        {"Vertical active", &DetailedTiming::vActive, 4095, " lines"},
+        {"Vertical blanking", &DetailedTiming::vBlank, 4095, " lines"},
+        {"Vertical front porch", &DetailedTiming::vFront, 63, " lines"},
+        {"Vertical sync", &DetailedTiming::vSync, 63, " lines"},
+        {"Image width", &DetailedTiming::widthMm, 4095, " mm"},
+        {"Image height", &DetailedTiming::heightMm, 4095, " mm"},
+    };
+    const auto change = [timing, index](auto apply) {
+        return [timing, index, apply](EdidModel& m, int value) {
+            DetailedTiming changed = timing;
+            apply(changed, value);
+            return changeDetailedTiming(m, index, changed);
+        };
+    };
+    std::vector<EditNode> nodes;
+    EditNode clock = spin("Pixel clock", 10, 655350, int(timing.pixelClockKHz), " kHz",
+                          change([](DetailedTiming& t, int v) { t.pixelClockKHz = std::uint32_t(v); }));
+    clock.step = 10;
+    nodes.push_back(std::move(clock));
+    for (const Figure& f : figures) {
+        EditNode node = spin(f.label, 0, f.maximum, timing.*(f.field), f.unit,
+                             change([field = f.field](DetailedTiming& t, int v) { t.*field = v; }));
+        // An interlaced timing's active lines are both fields': an even count.
+        if (f.field == &DetailedTiming::vActive && timing.interlaced) {
+            node.maximum = 2 * f.maximum;
+            node.step = 2;
+            node.set = [set = node.set](EdidModel& m, int value) {
+                return value % 2 != 0
+                           ? EditResult{"an interlaced timing has an even number of active lines", {}}
+                           : set(m, value);
+            };
+        }
+        nodes.push_back(std::move(node));
+    }
+    nodes.push_back(check("Interlaced", timing.interlaced,
+                          change([](DetailedTiming& t, int v) { t.interlaced = v != 0; })));
+    // The polarities are bits of digital separate sync only.
+    if (timing.syncType == 3) {
+        nodes.push_back(check("Horizontal sync positive", timing.hSyncPositive,
+                              change([](DetailedTiming& t, int v) { t.hSyncPositive = v != 0; })));
+        nodes.push_back(check("Vertical sync positive", timing.vSyncPositive,
+                              change([](DetailedTiming& t, int v) { t.vSyncPositive = v != 0; })));
+    }
+    return nodes;
+}
+
 EditNode timingNode(std::string label, const DetailedTiming& timing, int index, int count) {
     EditNode node;
     node.label = std::move(label);
@@ -171,6 +231,7 @@ EditNode timingNode(std::string label, const DetailedTiming& timing, int index, 
     node.move = [index](EdidModel& m, int by) { return moveDetailedTiming(m, index, index + by); };
     node.canMoveUp = index > 0;
     node.canMoveDown = index + 1 < count;
+    node.children = timingFields(timing, index);
     return node;
 }
 

@@ -829,6 +829,61 @@ TEST(EdidEditTree, EveryOfferedDataBlockAddsCleanly) {
 }
 
 // The short audio descriptors the Add action makes read as their format.
+// A detailed timing's figures and the range limits are edited where they
+// stand: an interlaced timing takes only an even number of active lines, and
+// a range limit change keeps the descriptor's timing formula data.
+TEST(EdidEditTree, TimingAndRangeLimitFieldsKeepWhatTheyDoNotName) {
+    const auto edids = tvEdids();
+    const auto samsung = std::find_if(edids.begin(), edids.end(),
+                                      [](const auto& e) { return e.first == "samsung-ue55ks-hdmi"; });
+    ASSERT_NE(samsung, edids.end());
+    const EdidModel m = model(samsung->second);
+    const auto fieldEnding = [](const edid::EditNode& tree, const std::string& end) {
+        const edid::EditNode* found = nullptr;
+        walk(tree, "", [&](const edid::EditNode& node, const std::string& path) {
+            if (found == nullptr && path.ends_with(end)) {
+                found = &node;
+            }
+        });
+        return found;
+    };
+    const auto rangeTail = [](const EdidModel& model) {
+        for (const auto& d : model.base.descriptors) {
+            if (d[0] == 0 && d[1] == 0 && d[3] == 0xFD) {
+                return Bytes(d.begin() + 10, d.end());
+            }
+        }
+        return Bytes{};
+    };
+    struct Case {
+        const char* field;
+        int value;
+        bool made;
+    };
+    const Case cases[] = {
+        {"Timing 1 > Vertical active", 1081, false},
+        {"Timing 1 > Vertical active", 1082, true},
+        {"range limits > Maximum pixel clock", 590, true},
+        {"range limits > Minimum vertical rate", 100, false},  // above the maximum
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " = " + std::to_string(c.value));
+        EdidModel copy = m;
+        const edid::EditNode tree = edid::editTree(copy);
+        const edid::EditNode* node = fieldEnding(tree, c.field);
+        ASSERT_NE(node, nullptr);
+        ASSERT_TRUE(node->set);
+        const EditResult result = node->set(copy, c.value);
+        EXPECT_EQ(result.ok(), c.made) << result.error;
+        if (!c.made) {
+            EXPECT_EQ(edid::encodeModel(copy), edid::encodeModel(m));
+            continue;
+        }
+        EXPECT_EQ(fieldEnding(edid::editTree(copy), c.field)->current, c.value);
+        EXPECT_EQ(rangeTail(copy), rangeTail(m));
+    }
+}
+
 TEST(EdidEditTree, DefaultAudioDescriptorsReadAsTheirFormat) {
     for (const edid::AudioFormatName& format : edid::audioFormatNames()) {
         SCOPED_TRACE(format.name);
