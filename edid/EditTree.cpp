@@ -117,16 +117,25 @@ EditNode identity(const EdidModel& model, const DecodedEdid& decoded) {
     return node;
 }
 
-EditNode display(const DecodedEdid& decoded) {
+EditNode display(const EdidModel& model, const DecodedEdid& decoded) {
     const BaseBlock& b = decoded.base;
-    return group("Display",
-                 {label("EDID version", printfText("%d.%d", b.version, b.revision)),
-                  label("Input", b.digital ? "digital" : "analog"),
-                  label("Screen size", b.widthCm == 0 && b.heightCm == 0
-                                           ? std::string("not given")
-                                           : printfText("%d x %d cm", b.widthCm, b.heightCm)),
-                  label("Gamma", b.gamma == 0 ? std::string("not given")
-                                              : printfText("%.2f", b.gamma))});
+    const int width = model.base.widthCm;
+    const int height = model.base.heightCm;
+    EditNode node = group("Display",
+                          {label("EDID version", printfText("%d.%d", b.version, b.revision)),
+                           label("Input", b.digital ? "digital" : "analog"),
+                           spin("Screen width", 0, 255, width, " cm",
+                                [height](EdidModel& m, int v) { return setScreenSize(m, v, height); }),
+                           spin("Screen height", 0, 255, height, " cm",
+                                [width](EdidModel& m, int v) { return setScreenSize(m, width, v); })});
+    // Gamma in hundredths; 0xFF means it is given elsewhere and stays shown only.
+    if (model.base.gamma == 0xFF) {
+        node.children.push_back(label("Gamma", "not given"));
+    } else {
+        node.children.push_back(spin("Gamma (x 100)", 100, 354, model.base.gamma + 100, "",
+                                     [](EdidModel& m, int v) { return setGamma(m, v); }));
+    }
+    return node;
 }
 
 EditNode colour(const DecodedEdid& decoded) {
@@ -585,7 +594,7 @@ EditNode extension(const EdidModel& model, const DecodedEdid& decoded) {
 EditNode editTree(const EdidModel& model) {
     const std::vector<std::uint8_t> bytes = encodeModel(model);
     const DecodedEdid decoded = decodeEdid(bytes);
-    EditNode base = group("Base block", {identity(model, decoded), display(decoded),
+    EditNode base = group("Base block", {identity(model, decoded), display(model, decoded),
                                          colour(decoded), established(model), standard(decoded),
                                          descriptors(model, decoded)});
     return group("EDID", {std::move(base), extension(model, decoded)});

@@ -762,6 +762,23 @@ EditResult setProductCode(EdidModel& model, int code) {
     return {};
 }
 
+EditResult setScreenSize(EdidModel& model, int widthCm, int heightCm) {
+    if (widthCm < 0 || widthCm > 255 || heightCm < 0 || heightCm > 255) {
+        return refuse("a screen size is 0 to 255 cm");
+    }
+    model.base.widthCm = std::uint8_t(widthCm);
+    model.base.heightCm = std::uint8_t(heightCm);
+    return {};
+}
+
+EditResult setGamma(EdidModel& model, int hundredths) {
+    if (hundredths < 100 || hundredths > 354) {
+        return refuse("a gamma is 1.00 to 3.54");
+    }
+    model.base.gamma = std::uint8_t(hundredths - 100);
+    return {};
+}
+
 EditResult setSerialNumber(EdidModel& model, std::uint32_t serial) {
     model.base.serialNumber = serial;
     return {};

@@ -80,6 +80,10 @@ EditResult setProductCode(EdidModel& model, int code);
 EditResult setSerialNumber(EdidModel& model, std::uint32_t serial);
 // week 1 to 54, 0 when not given, 255 when year is the model year; year 1990 to 2245.
 EditResult setWeekYear(EdidModel& model, int week, int year);
+// Screen size 0 to 255 cm each; 0 x 0 when not given.
+EditResult setScreenSize(EdidModel& model, int widthCm, int heightCm);
+// Gamma in hundredths, 100 to 354 (1.00 to 3.54).
+EditResult setGamma(EdidModel& model, int hundredths);
 // Up to 13 printable ASCII characters; an empty name removes the descriptor.
 EditResult setName(EdidModel& model, std::string_view name);
 EditResult setSerialText(EdidModel& model, std::string_view text);
