@@ -212,11 +212,6 @@ std::vector<EditNode> timingFields(const DetailedTiming& timing, int index) {
         if (f.field == &DetailedTiming::vActive && timing.interlaced) {
             node.maximum = 2 * f.maximum;
             node.step = 2;
-            node.set = [set = node.set](EdidModel& m, int value) {
-                return value % 2 != 0
-                           ? EditResult{"an interlaced timing has an even number of active lines", {}}
-                           : set(m, value);
-            };
         }
         nodes.push_back(std::move(node));
     }

@@ -147,6 +147,11 @@ TimingResult vicTiming(int vic) {
 
 DescriptorResult encodeDetailedTiming(const DetailedTiming& t) {
     DescriptorResult result;
+    // The descriptor holds one field's lines: both fields have the same count.
+    if (t.interlaced && t.vActive % 2 != 0) {
+        result.error = "an interlaced timing has an even number of active lines";
+        return result;
+    }
     const int vActive = t.interlaced ? t.vActive / 2 : t.vActive;
     struct Limit {
         const char* name;
